@@ -1,0 +1,54 @@
+#pragma once
+
+// Text inside the program is UTF-8 in std::string. The product's stored formats use the
+// windows-1251 code page; the conversions here are bijective (the undefined byte 0x98 maps to
+// U+0098), so no byte is ever lost on a round trip.
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace platform::text {
+
+// Invalid UTF-8 or a character that windows-1251 cannot hold.
+class TextError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// UTF-8 to windows-1251 bytes. Throws TextError on invalid UTF-8 or an unmappable character.
+std::string utf8ToCp1251(std::string_view utf8);
+// windows-1251 bytes to UTF-8. Never fails: every byte has a character.
+std::string cp1251ToUtf8(std::string_view bytes);
+// True when the text is well-formed UTF-8.
+bool isValidUtf8(std::string_view text);
+
+// Only the ASCII letters change ("A to Z", "a to z").
+std::string asciiUpper(std::string_view text);
+std::string asciiLower(std::string_view text);
+// The locale's case: ASCII and Cyrillic letters change (every Cyrillic letter of windows-1251).
+// Bytes that are not valid UTF-8 pass through unchanged.
+std::string localeUpper(std::string_view text);
+std::string localeLower(std::string_view text);
+
+// Removes blanks (the space character only) at both ends.
+std::string trimBlanks(std::string_view text);
+// Removes blanks and control characters (bytes 0x00 to 0x20) at both ends.
+std::string trimControls(std::string_view text);
+
+// An SQL string literal: the text between single quotes, inner quotes doubled.
+std::string sqlLiteral(std::string_view text);
+
+// The whole text is one 32-bit integer: optional leading blanks, optional sign, decimal digits,
+// within the 32-bit range.
+std::optional<std::int32_t> parseInt32(std::string_view text);
+
+// Position of the first occurrence of needle in haystack, ASCII letters compared without case.
+std::string_view::size_type findNoCase(std::string_view haystack, std::string_view needle,
+                                       std::string_view::size_type from = 0);
+// ASCII letters compared without case.
+bool equalsNoCase(std::string_view a, std::string_view b);
+
+} // namespace platform::text
