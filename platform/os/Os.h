@@ -15,6 +15,7 @@ std::optional<std::string> environment(const std::string& name);
 std::string withTrailingDelimiter(std::string folder);
 // Backslashes of a file name from a release package turned into '/'.
 std::string nativePath(std::string path);
+// A regular file, or a symbolic link that leads to one (folders and devices are not files).
 bool fileExists(const std::string& path);
 
 } // namespace platform::os

@@ -7,8 +7,12 @@ void appendUtf8(std::string& out, char32_t cp);
 
 namespace {
 
-char asciiUpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-char asciiLowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char asciiUpperChar(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+char asciiLowerChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 // Case pairs of every letter of windows-1251: Latin, the basic Cyrillic alphabet and the
 // letters of the 0x400 block (Ё, Ђ, Є ...), and Ґ.
@@ -79,8 +83,12 @@ std::string asciiLower(std::string_view text) {
     return out;
 }
 
-std::string localeUpper(std::string_view text) { return mapCodePoints(text, upperOf); }
-std::string localeLower(std::string_view text) { return mapCodePoints(text, lowerOf); }
+std::string localeUpper(std::string_view text) {
+    return mapCodePoints(text, upperOf);
+}
+std::string localeLower(std::string_view text) {
+    return mapCodePoints(text, lowerOf);
+}
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {

@@ -1,6 +1,5 @@
 #include "platform/text/Text.h"
 
-
 namespace platform::text {
 
 std::string trimBlanks(std::string_view text) {

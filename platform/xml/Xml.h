@@ -55,7 +55,9 @@ private:
     _xmlNode* node_ = nullptr;
 };
 
-// A loaded XML document; owns the libxml2 tree.
+// A loaded XML document; owns the libxml2 tree. Text nodes made of whitespace only are layout
+// and are dropped (except under xml:space="preserve"), so the first child of an element that
+// holds an indented CDATA section is that section. No DTD or external entity is ever read.
 class Document {
 public:
     // Loads a file; its XML declaration (or byte-order mark) decides the encoding.

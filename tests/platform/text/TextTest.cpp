@@ -45,7 +45,10 @@ TEST(Case, AsciiRulesLeaveCyrillicAlone) {
 TEST(Case, LocaleRulesChangeCyrillic) {
     EXPECT_EQ(localeUpper("abc жук ёж ґ ђ"), "ABC ЖУК ЁЖ Ґ Ђ");
     EXPECT_EQ(localeLower("ABC ЖУК ЁЖ Ґ Ђ"), "abc жук ёж ґ ђ");
-    EXPECT_EQ(localeUpper("a\xFF" "b"), "A\xFF" "B"); // invalid bytes pass through
+    EXPECT_EQ(localeUpper("a\xFF"
+                          "b"),
+              "A\xFF"
+              "B"); // invalid bytes pass through
 }
 
 TEST(Strings, Trims) {
@@ -67,10 +70,17 @@ TEST(Strings, ParseInt32) {
         std::optional<std::int32_t> value;
     };
     const Case cases[] = {
-        {"42", 42},           {"  -7", -7},          {"+5", 5},
-        {"2147483647", 2147483647}, {"-2147483648", INT32_MIN}, {"2147483648", std::nullopt},
-        {"", std::nullopt},   {"-", std::nullopt},   {"12 ", std::nullopt},
-        {"1x", std::nullopt}, {"99999999999999999999", std::nullopt},
+        {"42", 42},
+        {"  -7", -7},
+        {"+5", 5},
+        {"2147483647", 2147483647},
+        {"-2147483648", INT32_MIN},
+        {"2147483648", std::nullopt},
+        {"", std::nullopt},
+        {"-", std::nullopt},
+        {"12 ", std::nullopt},
+        {"1x", std::nullopt},
+        {"99999999999999999999", std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(parseInt32(c.text), c.value) << c.text;
