@@ -1,0 +1,41 @@
+#pragma once
+
+// The state of one program run, handed to every part of the engine by reference. There is no
+// global instance: the main window (or the command-line front end) owns one RunContext for its
+// whole life, and tests make one each. Everything runs on the one user-interface thread, so
+// nothing here is locked.
+
+#include "update/run/Host.h"
+#include "update/run/UpdaterState.h"
+
+#include <string>
+
+namespace update::run {
+
+// Values of CurrentUpdateKind.
+inline constexpr int kKindDatabase = 0;
+inline constexpr int kKindTransfer = 1;
+inline constexpr int kKindSettings = 2;
+
+struct RunContext {
+    explicit RunContext(Host& window) : host(window) {}
+
+    TBaseState UpdaterState;
+    // "FIREBIRD", "INTRBASE", "MSSQL" or "ORACLE", set by the database page.
+    std::string DatabaseType;
+
+    // Progress frame, in units of the progress bar: the share of the bar owned by the item or
+    // element that is running, and the bar position at its start.
+    double CurrentItemShare = 0.0;
+    double ItemStartPosition = 0.0;
+
+    // Child-program protocol. None of these is reset between steps.
+    int CurrentUpdateKind = kKindDatabase;
+    int CurrentConfigItem = 0;       // 1-based number of the running settings element
+    std::string CurrentChildCommand; // program, one blank, argument line of the transfer
+    bool ChildSucceeded = false;     // no failure reported since the step started
+
+    Host& host;
+};
+
+} // namespace update::run
