@@ -25,6 +25,13 @@ inline constexpr long kMoreData = 234;
 // the key path is empty after trimming blanks, 13 for a value of the wrong type, 2 for a key or
 // value that does not exist, 234 for a value longer than the 1024 bytes a read takes, 5 when
 // the store cannot be read or written. Outputs are left unchanged on any failure.
+//
+// A key path is split at backslashes, empty names skipped; a path that names no key (only
+// backslashes) or holds a line break, a zero byte or invalid UTF-8 gives 13; so does a write
+// of a value whose name holds those, or of a REG_SZ text that is not UTF-8. Key and value names are
+// matched ignoring case (ASCII and Cyrillic letters). A store file that is malformed is never
+// overwritten: every operation on its root gives 5 (RegKeyExists false) until it is mended.
+// Text values are UTF-8; a REG_SZ value's 1024 bytes include its terminating zero.
 long DeleteRegKey(Root root, const std::string& path);
 bool RegKeyExists(Root root, const std::string& path);
 long WriteRegString(Root root, const std::string& path, const std::string& name,
@@ -32,7 +39,12 @@ long WriteRegString(Root root, const std::string& path, const std::string& name,
 // Stores the bytes of text followed by one zero byte; an empty text stores a value of length 0.
 long WriteRegBinary(Root root, const std::string& path, const std::string& name,
                     const std::string& text);
+// REG_SZ, REG_EXPAND_SZ or REG_MULTI_SZ: the data without its terminating zero, blanks and
+// control characters trimmed at both ends.
 long ReadRegString(Root root, const std::string& path, const std::string& name, std::string& text);
+// REG_DWORD or REG_DWORD_BIG_ENDIAN: its four bytes as stored, least significant first (a
+// big-endian value thus reads byte-swapped, as the Windows registry gives it). Data
+// longer than four bytes gives 234, shorter 13.
 long ReadRegInteger(Root root, const std::string& path, const std::string& name,
                     std::int32_t& value);
 // The bytes read without the last one: the inverse of WriteRegBinary.

@@ -1,0 +1,224 @@
+#include "tools/update-reg/Commands.h"
+
+#include "platform/registry/KeyPath.h"
+#include "platform/registry/RegFile.h"
+#include "platform/registry/Store.h"
+#include "tools/update-reg/ValueText.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace updatereg {
+
+using namespace platform::registry;
+
+namespace {
+
+// A key named on the command line: its root and the path below it (empty for the root).
+struct KeyName {
+    Root root = Root::LocalMachine;
+    KeyPath path;
+};
+
+KeyName parseKeyName(const std::string& text) {
+    const std::size_t slash = text.find('\\');
+    const auto root = parseRootName(std::string_view(text).substr(0, slash));
+    if (!root) {
+        throw ToolError("invalid key '" + text +
+                        "': it must start with HKLM, HKCU, HKEY_LOCAL_MACHINE or "
+                        "HKEY_CURRENT_USER");
+    }
+    KeyName key{*root, {}};
+    if (slash != std::string::npos && text.find_first_not_of('\\', slash) != std::string::npos) {
+        const auto path = splitKeyPath(text.substr(slash + 1));
+        if (!path) {
+            throw ToolError("invalid key '" + text + "'");
+        }
+        key.path = *path;
+    }
+    return key;
+}
+
+KeyName belowRoot(const std::string& text) {
+    KeyName key = parseKeyName(text);
+    if (key.path.empty()) {
+        throw ToolError("'" + text + "' is a root key: name a key below it");
+    }
+    return key;
+}
+
+std::string valueLabel(const std::string& name) {
+    return name.empty() ? "(Default)" : name;
+}
+
+// The path of an existing key with the names in their stored case.
+KeyPath storedPath(const RegKey& top, const KeyPath& path) {
+    KeyPath stored;
+    KeyPath prefix;
+    for (const auto& name : path) {
+        prefix.push_back(name);
+        stored.push_back(top.find(prefix)->name());
+    }
+    return stored;
+}
+
+std::string fullName(Root root, const KeyPath& path) {
+    return path.empty() ? rootName(root) : rootName(root) + '\\' + joinKeyPath(path);
+}
+
+const RegKey& existingKey(const RegKey& top, const KeyName& key, const std::string& text) {
+    const RegKey* found = top.find(key.path);
+    if (found == nullptr) {
+        throw ToolError("key not found: " + text);
+    }
+    return *found;
+}
+
+void showValue(std::ostream& out, const RegValue& value) {
+    out << "    " << valueLabel(value.name) << "    " << typeName(value.type) << "    "
+        << showData(value.type, value.data) << '\n';
+}
+
+void showKey(std::ostream& out, Root root, const KeyPath& path, const RegKey& key, bool recursive) {
+    out << fullName(root, path) << '\n';
+    for (const auto& value : key.values()) {
+        showValue(out, value);
+    }
+    out << '\n';
+    for (const auto& sub : key.subkeys()) {
+        KeyPath subPath = path;
+        subPath.push_back(sub.name());
+        if (recursive) {
+            showKey(out, root, subPath, sub, true);
+        } else {
+            out << fullName(root, subPath) << '\n';
+        }
+    }
+}
+
+void query(const Arguments& args, std::ostream& out) {
+    const std::string& text = args.operands[0];
+    const KeyName key = parseKeyName(text);
+    const RegKey top = loadStore(key.root);
+    const RegKey& found = existingKey(top, key, text);
+    const KeyPath path = storedPath(top, key.path);
+    if (args.value) {
+        const RegValue* value = found.findValue(*args.value);
+        if (value == nullptr) {
+            throw ToolError("value not found: " + valueLabel(*args.value) + " in " + text);
+        }
+        out << fullName(key.root, path) << '\n';
+        showValue(out, *value);
+        return;
+    }
+    showKey(out, key.root, path, found, args.recursive);
+}
+
+void add(const Arguments& args) {
+    const KeyName key = belowRoot(args.operands[0]);
+    if (!args.value && (args.type || args.data)) {
+        throw ToolError("--type and --data need --value NAME or --default");
+    }
+    std::uint32_t type = kRegSz;
+    std::string data;
+    if (args.value) {
+        if (!isValidName(*args.value)) {
+            throw ToolError("invalid value name '" + *args.value + "'");
+        }
+        type = args.type ? parseTypeName(*args.type) : kRegSz;
+        data = parseData(type, args.data.value_or(std::string()));
+    }
+    updateStore(key.root, [&](RegKey& top) {
+        RegKey& target = top.create(key.path);
+        if (args.value) {
+            target.setValue(*args.value, type, data);
+        }
+        return true;
+    });
+}
+
+void remove(const Arguments& args) {
+    const std::string& text = args.operands[0];
+    const KeyName key = belowRoot(text);
+    updateStore(key.root, [&](RegKey& top) {
+        if (!args.value) {
+            if (!top.remove(key.path)) {
+                throw ToolError("key not found: " + text);
+            }
+            return true;
+        }
+        RegKey* found = top.find(key.path);
+        if (found == nullptr) {
+            throw ToolError("key not found: " + text);
+        }
+        if (!found->removeValue(*args.value)) {
+            throw ToolError("value not found: " + valueLabel(*args.value) + " in " + text);
+        }
+        return true;
+    });
+}
+
+void import(const Arguments& args) {
+    const std::string& file = args.operands[0];
+    std::error_code ec;
+    std::ifstream in(file, std::ios::binary);
+    if (!in || std::filesystem::is_directory(file, ec)) {
+        throw ToolError("cannot read " + file);
+    }
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad()) {
+        throw ToolError("cannot read " + file);
+    }
+    RegScript script;
+    try {
+        script = parseRegText(bytes.str());
+    } catch (const RegFormatError& e) {
+        throw ToolError(file + ": " + e.what() + "; nothing was imported");
+    }
+    for (const Root root : {Root::LocalMachine, Root::CurrentUser}) {
+        if (script.touches(root)) {
+            updateStore(root, [&](RegKey& top) {
+                applyScript(script, root, top);
+                return true;
+            });
+        }
+    }
+}
+
+void exportKey(const Arguments& args) {
+    const std::string& text = args.operands[0];
+    const std::string& file = args.operands[1];
+    const KeyName key = parseKeyName(text);
+    const RegKey top = loadStore(key.root);
+    const RegKey& found = existingKey(top, key, text);
+    const std::string content = formatRegText(key.root, storedPath(top, key.path), found);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        throw ToolError("cannot write " + file);
+    }
+    out << content;
+    out.close();
+    if (!out) {
+        throw ToolError("cannot write " + file);
+    }
+}
+
+} // namespace
+
+void runCommand(const Arguments& args, std::ostream& out) {
+    if (args.command == "query") {
+        query(args, out);
+    } else if (args.command == "add") {
+        add(args);
+    } else if (args.command == "delete") {
+        remove(args);
+    } else if (args.command == "import") {
+        import(args);
+    } else if (args.command == "export") {
+        exportKey(args);
+    }
+}
+
+} // namespace updatereg

@@ -1,0 +1,14 @@
+#pragma once
+
+// The commands of update-reg. Each writes its output to out and throws ToolError (or
+// platform::registry::StoreError) on failure.
+
+#include "tools/update-reg/Arguments.h"
+
+#include <ostream>
+
+namespace updatereg {
+
+void runCommand(const Arguments& args, std::ostream& out);
+
+} // namespace updatereg
