@@ -1,0 +1,40 @@
+#include "platform/db/FirebirdStatus.h"
+
+#include "platform/text/Text.h"
+
+#include <ibase.h>
+
+namespace platform::db {
+
+std::string firebirdMessage(Firebird::IStatus* status) {
+    const ISC_STATUS* vector = status->getErrors();
+    std::string message;
+    char line[1024];
+    while (fb_interpret(line, sizeof line, &vector) > 0) {
+        if (!message.empty()) {
+            message += '\n';
+        }
+        message += line;
+    }
+    if (message.empty()) {
+        message = "unknown Firebird error";
+    }
+    // Names and values in the engine's messages come in the connection's character set; file
+    // names and the client's own texts may already be UTF-8.
+    return text::isValidUtf8(message) ? message : text::cp1251ToUtf8(message);
+}
+
+StatementHandle::~StatementHandle() {
+    if (statement_ == nullptr) {
+        return;
+    }
+    Firebird::IStatus* raw = master_->getStatus();
+    Firebird::CheckStatusWrapper status(raw);
+    statement_->free(&status);
+    if ((status.getState() & Firebird::IStatus::STATE_ERRORS) != 0) {
+        statement_->release();
+    }
+    raw->dispose();
+}
+
+} // namespace platform::db
