@@ -1,5 +1,6 @@
-# Debian packages the build, the tests and the demo need; sourced by scripts/test and
-# scripts/demo. Installs the missing ones (as root, quietly when all are there).
+# What scripts/test and scripts/demo share; sourced by both, from the top of the tree.
+# The Debian packages the build, the tests and the demo need; update_install_packages installs
+# the missing ones (as root, quietly when all are there).
 UPDATE_PACKAGES=(
     g++ cmake make pkg-config
     libgtest-dev libgmock-dev
@@ -27,3 +28,15 @@ update_install_packages() {
     apt-get update -qq >/dev/null
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
+
+# The build tree both commands share: warnings as errors, AddressSanitizer and
+# UndefinedBehaviorSanitizer on.
+UPDATE_BUILD_DIR=${UPDATE_BUILD_DIR:-build}
+
+update_configure() {
+    cmake -S . -B "$UPDATE_BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug -DUPDATE_SANITIZE=ON >/dev/null
+}
+
+# Sanitizer settings for running the programs of the build tree; leaks inside third-party
+# libraries are suppressed, never those of the project's own code.
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"

@@ -1,0 +1,70 @@
+// update-sample-site: makes a sample Catalex site to try the updater on.
+
+#include "tools/sample-site/SampleRegistry.h"
+#include "tools/sample-site/SampleSite.h"
+#include "update/connect/CredentialForms.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+
+namespace {
+
+const char* const kUsage =
+    "usage: update-sample-site FOLDER\n"
+    "\n"
+    "Makes a sample Catalex 4.0 site in FOLDER (which must not hold a site yet):\n"
+    "  FOLDER/db/catalex.fdb   the product database (Firebird, opened by the embedded engine)\n"
+    "  FOLDER/catalex/         the Catalex install folder, FOLDER/plexar/ the Plexar one\n"
+    "  FOLDER/registry/        the registry store with the product keys (HKLM.reg)\n"
+    "Log in as ADMIN with the password \"admin\". To use the site's registry store:\n"
+    "  export UPDATE_REGISTRY_DIR=FOLDER/registry\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (argc != 2 || argv[1][0] == '-') {
+        std::cerr << kUsage;
+        return 1;
+    }
+    try {
+        namespace fs = std::filesystem;
+        const samplesite::SiteFolders site =
+            samplesite::siteFolders(fs::absolute(argv[1]).lexically_normal().string());
+        if (fs::exists(site.database)) {
+            std::cerr << "update-sample-site: " << site.database << " exists already\n";
+            return 1;
+        }
+        for (const std::string& folder :
+             {site.catalex + "picture", site.catalex + "temp", site.catalex + "doc",
+              site.catalex + "Utils", site.plexar + "Manager", site.plexar + "Bin",
+              site.root + "db", site.registry}) {
+            fs::create_directories(folder);
+        }
+        // The sample's registry lives in the site, never in the machine's own store.
+        setenv("UPDATE_REGISTRY_DIR", site.registry.c_str(), 1);
+
+        samplesite::SampleOptions options;
+        options.storePassword = [](const std::string& plain) {
+            return update::connect::storedFormNew(plain);
+        };
+        samplesite::createSampleDatabase(site.database, options);
+        samplesite::writeSampleRegistry(site);
+
+        std::cout << "sample site: " << site.root << "\n"
+                  << "  database:  " << site.database << "\n"
+                  << "  Catalex:   " << site.catalex << "\n"
+                  << "  Plexar:    " << site.plexar << "\n"
+                  << "  registry:  " << site.registry << "HKLM.reg\n";
+        return 0;
+    } catch (const std::exception& e) {
+        std::cerr << "update-sample-site: " << e.what() << "\n";
+        return 1;
+    }
+}
