@@ -5,9 +5,14 @@
 // whole life, and tests make one each. Everything runs on the one user-interface thread, so
 // nothing here is locked.
 
+#include "platform/os/Os.h"
+#include "platform/xml/Xml.h"
+#include "update/run/EngineConnections.h"
 #include "update/run/Host.h"
 #include "update/run/UpdaterState.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace update::run {
@@ -34,6 +39,24 @@ struct RunContext {
     int CurrentConfigItem = 0;       // 1-based number of the running settings element
     std::string CurrentChildCommand; // program, one blank, argument line of the transfer
     bool ChildSucceeded = false;     // no failure reported since the step started
+
+    // The loaded updcfg.xml, from the first successful LoadConfiguration until the window is
+    // destroyed (FormDestroy). Every LoadConfiguration replaces it.
+    std::optional<platform::xml::Document> ConfigDocument;
+
+    // The engine's connections and the factory that opens them (tests put in their own).
+    EngineConnections connections;
+    ConnectionFactory* factory = &defaultConnectionFactory();
+
+    // Where LoadConfiguration finds updcfg.xml: the folder of the program file, with a
+    // trailing '/'. Tests point it at a folder of their own.
+    std::function<std::string()> programFolder = &platform::os::programFolder;
+
+    // Private fields of the main window.
+    bool LogCheckErrors = false;       // the command-line switch LOGCHECKERROR
+    bool ConnectionSaved = false;      // the login has overwritten the saved registry connection
+    std::string SavedConnectionString; // "ConnectionString" as found before that, bytes as stored
+    std::string SavedServerType;       // "TypeSQLServer" as found before that
 
     Host& host;
 };
