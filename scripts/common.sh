@@ -2,7 +2,7 @@
 # The Debian packages the build, the tests and the demo need; update_install_packages installs
 # the missing ones (as root, quietly when all are there).
 UPDATE_PACKAGES=(
-    g++ cmake make pkg-config
+    g++ cmake make pkg-config clang-format git
     libgtest-dev libgmock-dev
     libxml2-dev nettle-dev
     firebird-dev libfbclient2 firebird3.0-server-core

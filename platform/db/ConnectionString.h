@@ -6,10 +6,10 @@
 //   "SQLOLEDB.1"         ODBC with the FreeTDS driver ($UPDATE_ODBC_MSSQL_DRIVER overrides)
 //   "OraOLEDB.Oracle.1"  ODBC with the site's Oracle driver ($UPDATE_ODBC_ORACLE_DRIVER)
 
+#include "platform/db/Connection.h"
+
 #include <memory>
 #include <string>
-
-#include "platform/db/Connection.h"
 
 namespace platform::db {
 

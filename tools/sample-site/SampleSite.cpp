@@ -3,7 +3,9 @@
 #include "platform/db/Connection.h"
 #include "platform/text/Text.h"
 #include "tools/sample-site/SampleSchema.h"
+#include "update/connect/CredentialForms.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace samplesite {
@@ -25,12 +27,28 @@ std::string number(int value) {
     return std::to_string(value);
 }
 
+// The cipher the product's login reads the credentials with: the RC4 digit text from database
+// version "3.0.0" on, the shift cipher for older databases and for those whose version is
+// unknown (no BO_VERSION rows).
+std::function<std::string(const std::string&)> productCipher(const SampleOptions& options) {
+    std::string newest;
+    if (options.withVersionTable) {
+        for (const std::string& version : options.versions) {
+            newest = std::max(newest, version);
+        }
+    }
+    if (newest < "3.0.0") {
+        return [](const std::string& plain) { return update::connect::storedFormOld(plain); };
+    }
+    return [](const std::string& plain) { return update::connect::storedFormNew(plain); };
+}
+
 class Filler {
 public:
     Filler(platform::db::Connection& c, const SampleOptions& options)
         : c_(c), store_(options.storePassword) {
         if (!store_) {
-            store_ = [](const std::string& plain) { return plain; };
+            store_ = productCipher(options);
         }
     }
 

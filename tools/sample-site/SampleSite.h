@@ -26,7 +26,8 @@ struct SampleOptions {
     // empty.
     std::vector<std::string> versions = {"4.1"};
     // Turns a plain password or database account into the value stored in LOGON_USER (PAROL,
-    // USERNAMESQL, PASSWORDSQL). The default stores the plain text.
+    // USERNAMESQL, PASSWORDSQL). The default is the product's own cipher for the newest of the
+    // versions: the RC4 digit text from "3.0.0" on, else the shift cipher in mode 1.
     std::function<std::string(const std::string&)> storePassword;
     // The database account the sample's administrator logs on to the database with.
     std::string sqlUser = "SYSDBA";

@@ -2,7 +2,6 @@
 
 #include "tools/sample-site/SampleRegistry.h"
 #include "tools/sample-site/SampleSite.h"
-#include "update/connect/CredentialForms.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -50,11 +49,7 @@ int main(int argc, char** argv) {
         // The sample's registry lives in the site, never in the machine's own store.
         setenv("UPDATE_REGISTRY_DIR", site.registry.c_str(), 1);
 
-        samplesite::SampleOptions options;
-        options.storePassword = [](const std::string& plain) {
-            return update::connect::storedFormNew(plain);
-        };
-        samplesite::createSampleDatabase(site.database, options);
+        samplesite::createSampleDatabase(site.database);
         samplesite::writeSampleRegistry(site);
 
         std::cout << "sample site: " << site.root << "\n"

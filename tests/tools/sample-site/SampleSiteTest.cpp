@@ -5,6 +5,7 @@
 #include "platform/db/Connection.h"
 #include "platform/text/Text.h"
 #include "tests/support/TempDir.h"
+#include "update/connect/CredentialForms.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -50,8 +51,8 @@ TEST_F(SampleSite, LoginTablesAdmitTheAdministratorOnly) {
                                 "DEFGROUPGUID FROM LOGON_USER");
     ASSERT_EQ(users->recordCount(), 3);
     EXPECT_EQ(users->text("USERNAME"), "ADMIN");
-    EXPECT_EQ(users->text("PAROL"), "admin");
-    EXPECT_EQ(users->text("USERNAMESQL"), "SYSDBA");
+    EXPECT_EQ(users->text("PAROL"), update::connect::storedFormNew("admin"));
+    EXPECT_EQ(update::connect::readStoredNew(users->text("USERNAMESQL")), "SYSDBA");
     const std::string adminGuid = users->text("GUID");
     const std::string defaultGroup = users->text("DEFGROUPGUID");
 
@@ -179,4 +180,30 @@ TEST_F(SampleSite, LookupFormsPointAtTheirDataTables) {
               std::vector<std::string>{"LOK_BOLTS_BI"});
     EXPECT_EQ(column(*c, "select DESIGNATION from LOK_BOLTS where ID = 1"),
               std::vector<std::string>{"М8x1.25x40"});
+}
+
+TEST_F(SampleSite, OldDatabasesKeepCredentialsInTheShiftCipher) {
+    struct Case {
+        const char* what;
+        bool withVersionTable;
+        std::vector<std::string> versions;
+    };
+    const Case cases[] = {
+        {"version below 3.0.0", true, {"2.5", "2.9"}},
+        {"10.0 sorts below 3.0.0", true, {"10.0"}},
+        {"no version rows", true, {}},
+        {"no version table", false, {}},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        samplesite::SampleOptions options;
+        options.withVersionTable = c.withVersionTable;
+        options.versions = c.versions;
+        const std::string file = path("old" + std::to_string(n++) + ".fdb");
+        samplesite::createSampleDatabase(file, options);
+        EXPECT_EQ(
+            column(*openSample(file), "SELECT PAROL FROM LOGON_USER WHERE USERNAME = 'ADMIN'"),
+            std::vector<std::string>{update::connect::storedFormOld("admin")})
+            << c.what;
+    }
 }
