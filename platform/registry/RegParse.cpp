@@ -278,26 +278,13 @@ private:
         }
         std::uint32_t value = 0;
         for (const char c : digits) {
-            const int d = hexDigit(c);
+            const int d = platform::text::hexDigitValue(c);
             if (d < 0) {
                 fail("bad hexadecimal number \"" + std::string(digits) + "\"");
             }
             value = (value << 4) | static_cast<std::uint32_t>(d);
         }
         return value;
-    }
-
-    static int hexDigit(char c) {
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        if (c >= 'a' && c <= 'f') {
-            return c - 'a' + 10;
-        }
-        if (c >= 'A' && c <= 'F') {
-            return c - 'A' + 10;
-        }
-        return -1;
     }
 
     std::string dword(std::string_view digits) const {

@@ -2,9 +2,6 @@
 
 namespace platform::text {
 
-bool decodeUtf8(std::string_view text, std::size_t& pos, char32_t& cp);
-void appendUtf8(std::string& out, char32_t cp);
-
 namespace {
 
 char asciiUpperChar(char c) {

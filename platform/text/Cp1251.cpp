@@ -35,10 +35,6 @@ std::optional<unsigned char> byteOf(char32_t cp) {
 
 } // namespace
 
-// Defined in Utf8.cpp.
-bool decodeUtf8(std::string_view text, std::size_t& pos, char32_t& cp);
-void appendUtf8(std::string& out, char32_t cp);
-
 std::string utf8ToCp1251(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

@@ -22,19 +22,6 @@ std::string unquote(std::string value) {
     return value;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // "0x1F", "$1F", "-0x10": up to 8 hexadecimal digits, the 32 bits of the result.
 std::optional<std::int32_t> parseHex32(std::string_view text) {
     bool negative = false;
@@ -54,7 +41,7 @@ std::optional<std::int32_t> parseHex32(std::string_view text) {
     }
     std::uint32_t bits = 0;
     for (const char c : text) {
-        const int digit = hexDigit(c);
+        const int digit = hexDigitValue(c);
         if (digit < 0) {
             return std::nullopt;
         }

@@ -24,6 +24,13 @@ std::string utf8ToCp1251(std::string_view utf8);
 std::string cp1251ToUtf8(std::string_view bytes);
 // True when the text is well-formed UTF-8.
 bool isValidUtf8(std::string_view text);
+// Decodes the character at pos and moves pos past it; false (pos unchanged) for an invalid
+// sequence: bad lead or continuation byte, overlong form, surrogate, beyond U+10FFFF.
+bool decodeUtf8(std::string_view text, std::size_t& pos, char32_t& cp);
+// Appends the UTF-8 form of a code point.
+void appendUtf8(std::string& out, char32_t cp);
+// The value of a hexadecimal digit (either letter case), -1 for any other character.
+int hexDigitValue(char c);
 
 // Only the ASCII letters change ("A to Z", "a to z").
 std::string asciiUpper(std::string_view text);

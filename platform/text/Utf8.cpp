@@ -2,8 +2,6 @@
 
 namespace platform::text {
 
-// Decodes one character at pos and advances pos; false (pos unchanged) on an invalid sequence:
-// bad lead or continuation byte, overlong form, surrogate or a value beyond U+10FFFF.
 bool decodeUtf8(std::string_view text, std::size_t& pos, char32_t& cp) {
     const auto lead = static_cast<unsigned char>(text[pos]);
     std::size_t len = 0;
@@ -70,6 +68,19 @@ bool isValidUtf8(std::string_view text) {
         }
     }
     return true;
+}
+
+int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
 }
 
 } // namespace platform::text

@@ -14,19 +14,6 @@ namespace {
 
 constexpr std::string_view kItemSeparator = "\\0";
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 std::string parseDword(const std::string& data) {
     const std::string bad = "bad REG_DWORD data '" + data +
                             "': give a number from 0 to 4294967295, decimal or 0x-hexadecimal";
@@ -40,7 +27,7 @@ std::string parseDword(const std::string& data) {
         throw ToolError(bad);
     }
     for (; pos < data.size(); ++pos) {
-        const int d = hex ? hexDigit(data[pos])
+        const int d = hex ? platform::text::hexDigitValue(data[pos])
                           : (data[pos] >= '0' && data[pos] <= '9' ? data[pos] - '0' : -1);
         if (d < 0) {
             throw ToolError(bad);
@@ -74,7 +61,7 @@ std::string parseBinary(const std::string& data) {
         }
         int byte = 0;
         for (const char c : item) {
-            const int d = hexDigit(c);
+            const int d = platform::text::hexDigitValue(c);
             if (d < 0) {
                 throw ToolError(bad);
             }
