@@ -15,44 +15,12 @@ void appendUnit(std::string& out, char32_t unit) {
 // One character of UTF-8 at pos; pos advances past it, or by one byte for an invalid
 // sequence, which gives U+FFFD.
 char32_t nextUtf8(std::string_view text, std::size_t& pos) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    std::size_t len = 0;
-    char32_t value = 0;
-    if (lead < 0x80) {
-        ++pos;
-        return lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-        len = 2;
-        value = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        len = 3;
-        value = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        len = 4;
-        value = lead & 0x07;
-    } else {
+    char32_t cp = 0;
+    if (!platform::text::decodeUtf8(text, pos, cp)) {
         ++pos;
         return kReplacement;
     }
-    if (pos + len > text.size()) {
-        ++pos;
-        return kReplacement;
-    }
-    for (std::size_t i = 1; i < len; ++i) {
-        const auto c = static_cast<unsigned char>(text[pos + i]);
-        if ((c & 0xC0) != 0x80) {
-            ++pos;
-            return kReplacement;
-        }
-        value = (value << 6) | (c & 0x3F);
-    }
-    static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (value < kMin[len] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        ++pos;
-        return kReplacement;
-    }
-    pos += len;
-    return value;
+    return cp;
 }
 
 } // namespace
