@@ -90,13 +90,8 @@ private:
 
 // Discards a BLOB being written; the interface is released in any case.
 void cancelQuietly(Firebird::IMaster* master, Firebird::IBlob* blob) {
-    Firebird::IStatus* raw = master->getStatus();
-    Firebird::CheckStatusWrapper status(raw);
-    blob->cancel(&status);
-    if ((status.getState() & Firebird::IStatus::STATE_ERRORS) != 0) {
-        blob->release();
-    }
-    raw->dispose();
+    endQuietly(master, blob,
+               [](Firebird::IBlob* b, Firebird::CheckStatusWrapper* st) { b->cancel(st); });
 }
 
 } // namespace

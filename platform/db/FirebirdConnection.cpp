@@ -82,13 +82,9 @@ std::unique_ptr<Connection> createFirebirdDatabase(const FirebirdParams& params)
 }
 
 void rollbackQuietly(Firebird::IMaster* master, Firebird::ITransaction* transaction) {
-    Firebird::IStatus* raw = master->getStatus();
-    Firebird::CheckStatusWrapper status(raw);
-    transaction->rollback(&status);
-    if ((status.getState() & Firebird::IStatus::STATE_ERRORS) != 0) {
-        transaction->release();
-    }
-    raw->dispose();
+    endQuietly(
+        master, transaction,
+        [](Firebird::ITransaction* t, Firebird::CheckStatusWrapper* st) { t->rollback(st); });
 }
 
 FirebirdConnection::FirebirdConnection(Firebird::IMaster* master, Firebird::IAttachment* attachment,

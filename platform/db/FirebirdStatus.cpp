@@ -28,13 +28,8 @@ StatementHandle::~StatementHandle() {
     if (statement_ == nullptr) {
         return;
     }
-    Firebird::IStatus* raw = master_->getStatus();
-    Firebird::CheckStatusWrapper status(raw);
-    statement_->free(&status);
-    if ((status.getState() & Firebird::IStatus::STATE_ERRORS) != 0) {
-        statement_->release();
-    }
-    raw->dispose();
+    endQuietly(master_, statement_,
+               [](Firebird::IStatement* s, Firebird::CheckStatusWrapper* st) { s->free(st); });
 }
 
 } // namespace platform::db

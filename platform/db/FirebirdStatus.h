@@ -31,6 +31,20 @@ template <class F> auto firebirdCall(Firebird::IMaster* master, F&& f) {
     }
 }
 
+// Ends an interface without throwing: end(object, status) is its last call (free, cancel,
+// rollback), which releases the interface when it succeeds; when it fails, the interface is
+// released all the same.
+template <class Interface, class End>
+void endQuietly(Firebird::IMaster* master, Interface* object, End end) {
+    Firebird::IStatus* raw = master->getStatus();
+    Firebird::CheckStatusWrapper status(raw);
+    end(object, &status);
+    if ((status.getState() & Firebird::IStatus::STATE_ERRORS) != 0) {
+        object->release();
+    }
+    raw->dispose();
+}
+
 // A prepared statement that is freed in the engine when the handle goes away (releasing the
 // interface alone would keep the engine's statement, and the tables it uses, until the
 // connection closes).

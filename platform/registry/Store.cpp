@@ -1,5 +1,6 @@
 #include "platform/registry/Store.h"
 
+#include "platform/os/File.h"
 #include "platform/registry/KeyPath.h"
 #include "platform/registry/RegFile.h"
 
@@ -94,32 +95,16 @@ private:
 // The whole store file; empty when there is none.
 std::string readStoreFile(const std::string& path, bool& exists) {
     exists = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) {
+    std::string bytes;
+    try {
+        bytes = platform::os::readWholeFile(path);
+    } catch (const platform::os::FileError& e) {
+        if (e.opening() && e.error() == ENOENT) {
             return {};
         }
-        failErrno("cannot open", path);
+        errno = e.error();
+        failErrno(e.opening() ? "cannot open" : "cannot read", path);
     }
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int saved = errno;
-            ::close(fd);
-            errno = saved;
-            failErrno("cannot read", path);
-        }
-        if (n == 0) {
-            break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
     exists = true;
     return bytes;
 }

@@ -1,12 +1,11 @@
 #include "platform/text/IniFile.h"
 
+#include "platform/os/File.h"
 #include "platform/text/Text.h"
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace platform::text {
 
@@ -57,36 +56,15 @@ std::runtime_error readError(const std::string& path, int error) {
     return std::runtime_error("Cannot read the ini file \"" + path + "\": " + std::strerror(error));
 }
 
-std::string readWholeFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throw readError(path, errno);
-    }
-    std::string bytes;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            const int error = errno;
-            ::close(fd);
-            throw readError(path, error);
-        }
-        if (got == 0) {
-            break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return bytes;
-}
-
 } // namespace
 
 IniFile IniFile::load(const std::string& path) {
-    const std::string bytes = readWholeFile(path);
+    std::string bytes;
+    try {
+        bytes = platform::os::readWholeFile(path);
+    } catch (const platform::os::FileError& e) {
+        throw readError(path, e.error());
+    }
     std::string_view body(bytes);
     if (body.starts_with(utf8Bom)) {
         body.remove_prefix(utf8Bom.size());

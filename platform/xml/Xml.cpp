@@ -1,13 +1,13 @@
 #include "platform/xml/Xml.h"
 
+#include "platform/os/File.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
-#include <unistd.h>
 
 namespace platform::xml {
 
@@ -83,29 +83,11 @@ private:
 };
 
 std::string readWholeFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throw XmlError(path + ": " + std::strerror(errno));
+    try {
+        return platform::os::readWholeFile(path);
+    } catch (const platform::os::FileError& e) {
+        throw XmlError(path + ": " + e.what());
     }
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int error = errno;
-            ::close(fd);
-            throw XmlError(path + ": " + std::strerror(error));
-        }
-        if (got == 0) {
-            break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return bytes;
 }
 
 bool isWhitespaceOnly(const xmlChar* content) {

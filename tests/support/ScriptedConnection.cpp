@@ -42,6 +42,17 @@ void ScriptedConnection::fail(const std::string& pattern, const std::string& mes
     failures_.emplace_back(pattern, message);
 }
 
+std::vector<platform::db::ForeignKey> ScriptedConnection::keysWhere(
+    const std::function<bool(const platform::db::ForeignKey&)>& matches) const {
+    std::vector<platform::db::ForeignKey> out;
+    for (const auto& fk : foreignKeys) {
+        if (matches(fk)) {
+            out.push_back(fk);
+        }
+    }
+    return out;
+}
+
 void ScriptedConnection::checkFailure(const std::string& sql) const {
     for (auto it = failures_.rbegin(); it != failures_.rend(); ++it) {
         if (contains(sql, it->first)) {
@@ -112,25 +123,14 @@ std::vector<std::string> ScriptedConnection::columnNames(const std::string& tabl
 std::vector<platform::db::ForeignKey> ScriptedConnection::foreignKeysOf(const std::string& table) {
     journal.push_back("fk of: " + table);
     checkFailure("fk of: " + table);
-    std::vector<platform::db::ForeignKey> out;
-    for (const auto& fk : foreignKeys) {
-        if (fk.table == table) {
-            out.push_back(fk);
-        }
-    }
-    return out;
+    return keysWhere([&](const platform::db::ForeignKey& fk) { return fk.table == table; });
 }
 
 std::vector<platform::db::ForeignKey> ScriptedConnection::foreignKeysTo(const std::string& table) {
     journal.push_back("fk to: " + table);
     checkFailure("fk to: " + table);
-    std::vector<platform::db::ForeignKey> out;
-    for (const auto& fk : foreignKeys) {
-        if (fk.referencedTable == table) {
-            out.push_back(fk);
-        }
-    }
-    return out;
+    return keysWhere(
+        [&](const platform::db::ForeignKey& fk) { return fk.referencedTable == table; });
 }
 
 std::int64_t ScriptedConnection::writeBlob(const std::string& table, const std::string& blobColumn,

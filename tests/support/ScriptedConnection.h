@@ -56,6 +56,8 @@ public:
 
 private:
     void checkFailure(const std::string& sql) const;
+    std::vector<platform::db::ForeignKey>
+    keysWhere(const std::function<bool(const platform::db::ForeignKey&)>& matches) const;
 
     bool connected_ = true;
     bool inTransaction_ = false;

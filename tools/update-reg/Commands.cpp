@@ -1,5 +1,6 @@
 #include "tools/update-reg/Commands.h"
 
+#include "platform/os/File.h"
 #include "platform/registry/KeyPath.h"
 #include "platform/registry/RegFile.h"
 #include "platform/registry/Store.h"
@@ -7,7 +8,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace updatereg {
 
@@ -161,19 +161,15 @@ void remove(const Arguments& args) {
 
 void import(const Arguments& args) {
     const std::string& file = args.operands[0];
-    std::error_code ec;
-    std::ifstream in(file, std::ios::binary);
-    if (!in || std::filesystem::is_directory(file, ec)) {
-        throw ToolError("cannot read " + file);
-    }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) {
+    std::string bytes;
+    try {
+        bytes = platform::os::readWholeFile(file);
+    } catch (const platform::os::FileError&) {
         throw ToolError("cannot read " + file);
     }
     RegScript script;
     try {
-        script = parseRegText(bytes.str());
+        script = parseRegText(bytes);
     } catch (const RegFormatError& e) {
         throw ToolError(file + ": " + e.what() + "; nothing was imported");
     }

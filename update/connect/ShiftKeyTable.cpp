@@ -1,11 +1,10 @@
+#include "platform/os/File.h"
 #include "platform/text/Text.h"
 #include "update/connect/ShiftCipher.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 #include <system_error>
 
 namespace update::connect {
@@ -102,17 +101,13 @@ ShiftKeyTable readShiftKeyTableFile(const std::filesystem::path& file) {
     if (std::filesystem::is_directory(file, ec)) {
         fail(source, "is a folder, not a file");
     }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        const std::error_code why(errno, std::generic_category());
-        fail(source, "cannot be read: " + why.message());
+    std::string text;
+    try {
+        text = platform::os::readWholeFile(file.string());
+    } catch (const platform::os::FileError& e) {
+        fail(source, std::string("cannot be read: ") + e.what());
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        fail(source, "cannot be read");
-    }
-    return parseShiftKeyTable(text.str(), source);
+    return parseShiftKeyTable(text, source);
 }
 
 const ShiftKeyTable& shiftKeyTable() {
