@@ -34,7 +34,12 @@ update_install_packages() {
 UPDATE_BUILD_DIR=${UPDATE_BUILD_DIR:-build}
 
 update_configure() {
-    cmake -S . -B "$UPDATE_BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug -DUPDATE_SANITIZE=ON >/dev/null
+    local launcher=()
+    if command -v ccache >/dev/null 2>&1; then
+        launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S . -B "$UPDATE_BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug -DUPDATE_SANITIZE=ON \
+        "${launcher[@]}" >/dev/null
 }
 
 # Sanitizer settings for running the programs of the build tree; leaks inside third-party
