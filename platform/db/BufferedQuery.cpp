@@ -1,22 +1,28 @@
 #include "platform/db/BufferedQuery.h"
 
+#include "platform/db/Connection.h"
 #include "platform/text/Text.h"
+
+#include <cassert>
 
 namespace platform::db {
 
 BufferedQuery::BufferedQuery(std::string sql, std::vector<ColumnInfo> columns,
                              std::vector<Row> rows)
-    : sql_(std::move(sql)), columns_(std::move(columns)), rows_(std::move(rows)) {}
+    : sql_(std::move(sql)), columns_(std::move(columns)), rows_(std::move(rows)) {
+#ifndef NDEBUG
+    for (const Row& row : rows_) {
+        assert(row.size() == columns_.size() && "a row must have one cell per column");
+    }
+#endif
+}
 
 int BufferedQuery::columnCount() const {
     return static_cast<int>(columns_.size());
 }
 
 const ColumnInfo& BufferedQuery::info(int index) const {
-    if (index < 0 || index >= columnCount()) {
-        throw DbError("column index " + std::to_string(index) + " is out of range (the query has " +
-                      std::to_string(columns_.size()) + " columns)");
-    }
+    assert(index >= 0 && index < columnCount() && "column index out of range");
     return columns_[static_cast<std::size_t>(index)];
 }
 
@@ -49,10 +55,8 @@ void BufferedQuery::next() {
 }
 
 const Cell& BufferedQuery::cell(int index) const {
-    const ColumnInfo& column = info(index);
-    if (eof()) {
-        throw DbError("no current row to read the column " + column.name + " from");
-    }
+    assert(index >= 0 && index < columnCount() && "column index out of range");
+    assert(!eof() && "no current row: the query is past its last row");
     return rows_[current_][static_cast<std::size_t>(index)];
 }
 

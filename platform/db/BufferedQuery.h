@@ -1,9 +1,10 @@
 #pragma once
 
 // The rows of a query, read in full when the query opened. Shared by the backends: each one
-// renders its values as text while it reads them and hands the rows over.
+// renders its values as text while it reads them (Values.h) and hands the rows over. Every row
+// has one cell per column.
 
-#include "platform/db/Connection.h"
+#include "platform/db/Query.h"
 
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ using Row = std::vector<Cell>;
 
 class BufferedQuery final : public Query {
 public:
+    // Every row must have as many cells as there are columns (checked by assert).
     BufferedQuery(std::string sql, std::vector<ColumnInfo> columns, std::vector<Row> rows);
 
     const std::string& sql() const override { return sql_; }

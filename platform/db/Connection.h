@@ -1,33 +1,29 @@
 #pragma once
 
-// Database access shared by the update program and the conversion library. One Connection
+// Database access shared by the update program and the conversion library: one Connection
 // interface, implemented by the Firebird backend (client API, embedded engine for a location
-// without a server part) and by the ODBC backend (MSSQL, Oracle). Texts cross this interface
-// as UTF-8; the backends convert to and from the connection's character set (WIN1251).
+// without a server part) and by the ODBC backend (MSSQL, Oracle). A connection is opened from
+// the product's connection string by openConnection (ConnectionString.h). Texts cross this
+// interface as UTF-8; the backends convert to and from the connection's character set
+// (WIN1251).
+
+#include "platform/db/Query.h"
 
 #include <cstdint>
 #include <istream>
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace platform::db {
 
-// A failure reported by the database or the client library. what() is the database's own
-// message (for Firebird the status vector's text, for ODBC the diagnostic records).
+// A failure reported by the database or the client library, or a connection string that names
+// no usable database. what() is the database's own message (for Firebird the status vector's
+// text, for ODBC the diagnostic records), in UTF-8.
 class DbError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
-};
-
-// Data type kind of a result column.
-enum class ColumnKind {
-    Integer,   // 16-, 32- and 64-bit integers, auto-increment
-    Numeric,   // floating point and fixed point (double, float, currency, NUMERIC, DECIMAL)
-    Character, // CHAR, VARCHAR, national variants, text BLOBs
-    Other      // date and time, boolean, binary BLOB and everything else
 };
 
 struct ForeignKey {
@@ -36,93 +32,68 @@ struct ForeignKey {
     std::string referencedTable; // PK_TABLE_NAME: the referenced table
 };
 
-// The rows of an opened query. The rows are read when the query opens, so that the query stays
-// usable while other statements run on the same connection.
-class Query {
-public:
-    virtual ~Query() = default;
-
-    // The SQL text the query was opened with, as given.
-    virtual const std::string& sql() const = 0;
-
-    virtual int columnCount() const = 0;
-    virtual std::string columnName(int index) const = 0; // 0-based
-    virtual ColumnKind columnKind(int index) const = 0;
-    // 0-based index of a column by name, letter case ignored; -1 when absent.
-    virtual int findColumn(std::string_view name) const = 0;
-
-    virtual int recordCount() const = 0;
-    // 1-based position of the current row; recordCount() + 1 after the last.
-    virtual int recNo() const = 0;
-    virtual bool eof() const = 0;
-    virtual void next() = 0;
-
-    // Values of the current row. Reading past the last row throws DbError.
-    virtual bool isNull(int index) const = 0;
-    // The value as text (numbers in the C locale, dates as YYYY-MM-DD[ HH:MM:SS]); null gives
-    // the empty text.
-    virtual std::string text(int index) const = 0;
-    // The value as a 32-bit integer; null gives 0. Throws DbError when the value is not an
-    // integer in range.
-    virtual std::int32_t integer(int index) const = 0;
-
-    // By column name, letter case ignored; an absent column throws DbError.
-    int column(std::string_view name) const;
-    bool isNull(std::string_view name) const { return isNull(column(name)); }
-    std::string text(std::string_view name) const { return text(column(name)); }
-    std::int32_t integer(std::string_view name) const { return integer(column(name)); }
-};
-
+// What every backend promises:
+// - Statements and queries run verbatim: no parameter markers are parsed, so a ':' or a '?'
+//   in the text reaches the database unchanged.
+// - Without an open transaction every statement, and every query, runs in a transaction of
+//   its own that commits when it succeeds and rolls back when it fails. With one open
+//   (beginTransaction), they run inside it, and a failing statement leaves it open.
+// - Executing the statement "COMMIT" or "ROLLBACK" inside an open transaction ends it as
+//   commit() or rollback() would: inTransaction() is false afterwards. Without an open
+//   transaction such a statement does what the database makes of it (nothing on Firebird, an
+//   error on MSSQL).
+// - Every failure of the database throws DbError with the database's message; the connection
+//   stays usable for the next statement.
+// - Using a connection after close() throws DbError ("the database connection is closed").
+// - Threads: a connection and its queries are used by one thread at a time; separate
+//   connections may be used by separate threads. The update program uses all of them on its
+//   one thread.
 class Connection {
 public:
     virtual ~Connection() = default;
 
     virtual bool connected() const = 0;
     // Closes the connection; an open transaction is rolled back. Closing twice is harmless.
+    // The connection cannot be opened again: open a new one.
     virtual void close() = 0;
 
-    // Runs a statement verbatim: no parameter markers are parsed, a colon reaches the server
-    // unchanged. Without an open transaction the statement commits on its own.
+    // Runs a statement. A statement that yields rows (a SELECT, a selectable procedure) is
+    // run to its end and its rows are dropped, so that everything it does is done.
     virtual void execute(const std::string& sql) = 0;
-    // Opens a query and reads its rows.
+    // Runs a statement and reads all its rows (Query.h). A statement without a result set
+    // (an INSERT, a procedure without outputs) runs all the same and gives a query without
+    // columns and rows.
     virtual std::unique_ptr<Query> query(const std::string& sql) = 0;
 
+    // Opens a transaction; one is open already: DbError.
     virtual void beginTransaction() = 0;
+    // Commits the open transaction; none open: DbError. A failed commit leaves the transaction
+    // open, so that the caller can roll it back.
     virtual void commit() = 0;
+    // Rolls the open transaction back; none open: nothing happens. The transaction is over
+    // even when the rollback fails (DbError).
     virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
 
     // Names of the tables and views the connection can see, system tables excluded.
     virtual std::vector<std::string> tableNames() = 0;
-    // Names of the stored (not computed) columns of a table, in their order.
+    // Names of the stored (not computed) columns of a table, in their order; none for a table
+    // that does not exist. The name is compared as stored (the caller passes it in the case
+    // the database keeps, upper case for unquoted names).
     virtual std::vector<std::string> columnNames(const std::string& table) = 0;
-    // Foreign keys whose referencing table is the given table (name compared as stored, the
-    // caller passes it in upper case).
+    // Foreign keys whose referencing table is the given table (name compared as stored).
     virtual std::vector<ForeignKey> foreignKeysOf(const std::string& table) = 0;
     // Foreign keys that reference the given table.
     virtual std::vector<ForeignKey> foreignKeysTo(const std::string& table) = 0;
 
     // Replaces the value of a BLOB column in the rows whose key column equals keyValue (compared
-    // as text by the database), reading the new value from data in segments, so that a value of
-    // any size never sits in memory whole. Returns the number of rows changed.
+    // by the database, the key given as text), reading the new value from data in segments, so
+    // that a value of any size never sits in memory whole. The bytes are stored as they come,
+    // in text BLOBs too. Returns the number of rows changed. A stream that fails while being
+    // read throws DbError and changes nothing.
     virtual std::int64_t writeBlob(const std::string& table, const std::string& blobColumn,
                                    const std::string& keyColumn, const std::string& keyValue,
                                    std::istream& data) = 0;
 };
-
-// Parameters of a Firebird/InterBase connection. A location without a server part (no
-// "host:" before the path) opens the file with the embedded engine.
-struct FirebirdParams {
-    std::string location;
-    std::string user;
-    std::string password;
-    std::string charset = "WIN1251";
-};
-
-// Opens a Firebird connection (SQL dialect 3). Throws DbError with the database's message.
-std::unique_ptr<Connection> openFirebird(const FirebirdParams& params);
-// Creates a new Firebird database file (dialect 3, default character set WIN1251) and returns
-// the open connection to it.
-std::unique_ptr<Connection> createFirebirdDatabase(const FirebirdParams& params);
 
 } // namespace platform::db

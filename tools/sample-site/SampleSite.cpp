@@ -1,6 +1,6 @@
 #include "tools/sample-site/SampleSite.h"
 
-#include "platform/db/Connection.h"
+#include "platform/db/ConnectionString.h"
 #include "platform/text/Text.h"
 #include "tools/sample-site/SampleSchema.h"
 #include "update/connect/CredentialForms.h"
@@ -195,11 +195,8 @@ void fillCatalog(Filler& f) {
 } // namespace
 
 void createSampleDatabase(const std::string& path, const SampleOptions& options) {
-    platform::db::FirebirdParams params;
-    params.location = path;
-    params.user = options.sqlUser;
-    params.password = options.sqlPassword;
-    auto c = platform::db::createFirebirdDatabase(params);
+    auto c = platform::db::createFirebirdDatabase(
+        platform::db::firebirdConnectionString(path, options.sqlUser, options.sqlPassword));
     for (const auto& statement : sampleSchema(options.withVersionTable)) {
         c->execute(statement);
     }

@@ -1,11 +1,11 @@
 #include "update/run/DatabaseVersion.h"
 
 #include "platform/text/Text.h"
+#include "update/run/RunConnection.h"
 
 #include <cstdint>
-#include <exception>
 #include <limits>
-#include <memory>
+#include <optional>
 
 namespace update::run {
 
@@ -13,50 +13,29 @@ namespace {
 
 using platform::db::Connection;
 
-void closeIfConnected(const std::unique_ptr<Connection>& connection) {
-    if (connection && connection->connected()) {
-        connection->close();
-    }
-}
+struct VersionRow {
+    std::string version;
+    std::int32_t nextId = 0;
+};
 
-Connection& connect(RunContext& context) {
-    const TBaseState& state = context.UpdaterState;
-    EngineConnections& c = context.connections;
-    if (context.DatabaseType == "ORACLE") {
-        const std::string server = connectionStringPart(state.RunConnectionString, "DATA SOURCE=");
-        closeIfConnected(c.oraSession);
-        c.oraSession = context.factory->openOracle(server, state.SqlUserName, state.SqlPassword);
-        return *c.oraSession;
+// The newest row of BO_VERSION; nothing when it cannot be read.
+std::optional<VersionRow> readVersionRow(Connection& connection, const TBaseState& state) {
+    try {
+        const auto query = connection.query(kDbVersionQuery);
+        if (query->eof()) {
+            return VersionRow{state.StartDbVersions, 1};
+        }
+        if (query->columnCount() < 2) {
+            return std::nullopt;
+        }
+        const std::int32_t id = query->integer(1);
+        if (id == std::numeric_limits<std::int32_t>::max()) {
+            return std::nullopt; // no successor
+        }
+        return VersionRow{query->text(0), id + 1};
+    } catch (const platform::db::DbError&) {
+        return std::nullopt;
     }
-    if (context.DatabaseType == "INTRBASE" || context.DatabaseType == "FIREBIRD") {
-        platform::db::FirebirdParams params;
-        params.location = connectionStringPart(state.RunConnectionString, "LOCATION=");
-        params.user = state.SqlUserName;
-        params.password = state.SqlPassword;
-        params.charset = "WIN1251";
-        closeIfConnected(c.fibDB);
-        c.fibDB = context.factory->openFirebird(params);
-        return *c.fibDB;
-    }
-    closeIfConnected(c.conCX);
-    c.conCX = context.factory->openMsSql(state.RunConnectionString);
-    return *c.conCX;
-}
-
-void readVersionRow(Connection& connection, TBaseState& state) {
-    const auto query = connection.query(kDbVersionQuery);
-    if (query->eof()) {
-        state.CurrentDbVersion = state.StartDbVersions;
-        state.NextVersionId = 1;
-        return;
-    }
-    const std::string version = query->text(0);
-    const std::int32_t id = query->integer(1);
-    if (id == std::numeric_limits<std::int32_t>::max()) {
-        throw std::overflow_error("BO_VERSION.ID has no successor");
-    }
-    state.CurrentDbVersion = version;
-    state.NextVersionId = id + 1;
 }
 
 } // namespace
@@ -72,13 +51,15 @@ std::string connectionStringPart(std::string_view connectionString, std::string_
         from, end == std::string_view::npos ? std::string_view::npos : end - from));
 }
 
-void ReadDatabaseVersion(RunContext& context) {
-    Connection& connection = connect(context);
-    try {
-        readVersionRow(connection, context.UpdaterState);
-    } catch (const std::exception&) {
-        context.UpdaterState.CurrentDbVersion = kUndefinedDbVersion;
-        context.UpdaterState.NextVersionId = 0;
+void readDatabaseVersion(RunContext& context) {
+    Connection& connection = reopenRunConnection(context);
+    TBaseState& state = context.UpdaterState;
+    if (const auto row = readVersionRow(connection, state)) {
+        state.CurrentDbVersion = row->version;
+        state.NextVersionId = row->nextId;
+    } else {
+        state.CurrentDbVersion = kUndefinedDbVersion;
+        state.NextVersionId = 0;
     }
 }
 

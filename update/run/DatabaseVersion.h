@@ -20,16 +20,15 @@ inline constexpr const char* kUndefinedDbVersion = "не определена";
 // occur.
 std::string connectionStringPart(std::string_view connectionString, std::string_view key);
 
-// Connects with the credentials of the run and reads CurrentDbVersion and NextVersionId:
-// - "ORACLE": oraSession, server after "DATA SOURCE=";
-// - "FIREBIRD", "INTRBASE": fibDB, database location after "LOCATION=", WIN1251;
-// - any other type: conCX with RunConnectionString.
-// A connection of that type that is connected is closed first. Connecting is not guarded: a
-// connection string without the server or location key gives an empty one, and the database's
-// refusal (platform::db::DbError) leaves this function. When the query or its row cannot be
-// read, CurrentDbVersion is "не определена" and NextVersionId 0; an empty table gives
-// StartDbVersions and 1; otherwise the newest row's BDVERSION and ID + 1 (an ID at the top of
-// the 32-bit range, whose successor does not exist, counts as unreadable).
-void ReadDatabaseVersion(RunContext& context);
+// Reopens the run's connection (reopenRunConnection, RunConnection.h: a connection of that
+// type that is connected is closed first) and reads CurrentDbVersion and NextVersionId.
+// Connecting is not guarded: a connection string without the server or location key gives an
+// empty one, and the database's refusal (platform::db::DbError) leaves this function. Reading
+// is guarded: when the query fails (DbError), its row has fewer than two columns, the ID is
+// not a 32-bit integer (DbError) or is at the top of the 32-bit range (its successor does not
+// exist), CurrentDbVersion is "не определена" and NextVersionId 0. An empty table gives
+// StartDbVersions and 1; otherwise the newest row's BDVERSION and ID + 1. The connection stays
+// open.
+void readDatabaseVersion(RunContext& context);
 
 } // namespace update::run

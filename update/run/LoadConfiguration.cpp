@@ -69,7 +69,7 @@ bool LoadConfiguration(RunContext& context) {
         state.PlexarFolder = GetPlexarFolder(currentVersion(kPlexarKey));
     }
 
-    ReadDatabaseVersion(context);
+    readDatabaseVersion(context);
 
     if (!state.CurrentDbVersion.empty() && state.CurrentDbVersion.back() == ';') {
         state.CurrentDbVersion.pop_back();

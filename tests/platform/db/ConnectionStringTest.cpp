@@ -1,6 +1,5 @@
 #include "platform/db/ConnectionString.h"
 
-#include "platform/db/FirebirdLocation.h"
 #include "tests/platform/db/TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -113,28 +112,75 @@ TEST(ConnectionString, FirebirdStringOpensTheEmbeddedDatabase) {
     EXPECT_EQ(c->tableNames(), std::vector<std::string>{"T"});
 }
 
-TEST(FirebirdLocation, ServerPartBeforeTheFirstColon) {
-    struct Case {
-        const char* location;
-        bool onServer;
-        const char* server;
-        const char* path;
-    };
-    const Case cases[] = {
-        {"/var/db/cx.fdb", false, "", "/var/db/cx.fdb"},
-        {"cx.fdb", false, "", "cx.fdb"},
-        {"srv:/var/db/cx.fdb", true, "srv", "/var/db/cx.fdb"},
-        {"srv/3051:/var/db/cx.fdb", true, "srv/3051", "/var/db/cx.fdb"},
-        {"SRV:D:\\DB\\CX.FDB", true, "SRV", "D:\\DB\\CX.FDB"},
-        {"10.0.0.5:employee", true, "10.0.0.5", "employee"},
-        {"/var/db/odd:name.fdb", false, "", "/var/db/odd:name.fdb"},
-        {"data/odd:name.fdb", false, "", "data/odd:name.fdb"},
-        {":/var/db/cx.fdb", false, "", ":/var/db/cx.fdb"},
-    };
-    for (const auto& c : cases) {
-        const FirebirdLocation l = parseFirebirdLocation(c.location);
-        EXPECT_EQ(l.onServer, c.onServer) << c.location;
-        EXPECT_EQ(l.server, c.server) << c.location;
-        EXPECT_EQ(l.path, c.path) << c.location;
+TEST(ConnectionString, TheFirebirdCharacterSetComesFromCtype) {
+    dbtest::TestDatabase db;
+    db.create()->execute("CREATE TABLE T (NAME VARCHAR(10))");
+    const std::string base = db.connectionString();
+    // Without ctype and with "win1251" the connection speaks windows-1251; with UTF8 the engine
+    // converts; the text reads back the same every way.
+    for (const std::string& ctype :
+         {std::string(), std::string(";ctype=win1251"), std::string(";ctype=UTF8")}) {
+        const auto c = openConnection(base + ctype);
+        c->execute("DELETE FROM T");
+        c->execute("INSERT INTO T VALUES ('Ёлка')");
+        EXPECT_EQ(c->query("SELECT NAME FROM T")->text(0), "Ёлка") << ctype;
+        EXPECT_EQ(c->query("SELECT OCTET_LENGTH(NAME) FROM T")->text(0), "4") << ctype;
     }
+    try {
+        openConnection(base + ";ctype=KOI8R");
+        ADD_FAILURE() << "an unsupported character set opened";
+    } catch (const DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("KOI8R"), std::string::npos) << e.what();
+    }
+}
+
+TEST(ConnectionString, CreatingTakesAFirebirdStringAndNeverOverwrites) {
+    dbtest::TestDatabase db;
+    db.create()->execute("CREATE TABLE KEEP (A INTEGER)");
+    EXPECT_THROW(createFirebirdDatabase(db.connectionString()), DbError);
+    EXPECT_EQ(db.open()->tableNames(), std::vector<std::string>{"KEEP"});
+    EXPECT_THROW(createFirebirdDatabase("Provider=SQLOLEDB.1;Data Source=SRV"), DbError);
+    EXPECT_THROW(createFirebirdDatabase("Provider=LCPI.IBProvider.2;User Id=SYSDBA"), DbError);
+}
+
+TEST(ConnectionString, WrittenValuesReadBackWhole) {
+    const std::vector<ConnectionItem> items = {
+        {"Provider", "OraOLEDB.Oracle.1"},
+        {"Data Source", "ora"},
+        {"Plain", "a b"},
+        {"Separator", "a;b"},
+        {"Double", "say \"hi\""},
+        {"Single", "it's"},
+        {"Leading", " x"},
+        {"Trailing", "x "},
+        {"Blanks", "  "},
+        {"QuoteFirst", "\"x"},
+        {"Equals", "a=b=c"},
+        {"Empty", ""},
+        {"Cyrillic", "Пароль;1"},
+        {"Location", "/srv/db/My Base;old.fdb"},
+    };
+    const std::string written = makeConnectionString(items);
+    EXPECT_EQ(parseConnectionString(written), items) << written;
+    for (const ConnectionItem& item : items) {
+        EXPECT_EQ(connectionValue(written, item.key), item.value) << item.key;
+    }
+    // Values that need no quotes stand as they are; the others in double quotes.
+    EXPECT_EQ(quoteConnectionValue("ora"), "ora");
+    EXPECT_EQ(quoteConnectionValue("a b"), "a b");
+    EXPECT_EQ(quoteConnectionValue("a;\"b"), "\"a;\"\"b\"");
+    EXPECT_EQ(makeConnectionString({{"Provider", "OraOLEDB.Oracle.1"},
+                                    {"Data Source", "ora"},
+                                    {"User Id", "cx"},
+                                    {"Password", "pw"}}),
+              "Provider=OraOLEDB.Oracle.1;Data Source=ora;User Id=cx;Password=pw");
+    EXPECT_EQ(firebirdConnectionString("/db/a;b.fdb", "SYSDBA", "p w "),
+              "Provider=LCPI.IBProvider.2;Location=\"/db/a;b.fdb\";User Id=SYSDBA;"
+              "Password=\"p w \"");
+}
+
+TEST(ConnectionString, ItemsInTheirOrderWithoutTheNamelessOnes) {
+    EXPECT_EQ(parseConnectionString(" A = 1 ;junk; B='x;''y' ;;C=\"\" ;D"),
+              (std::vector<ConnectionItem>{{"A", "1"}, {"B", "x;'y"}, {"C", ""}}));
+    EXPECT_TRUE(parseConnectionString("").empty());
 }

@@ -5,7 +5,7 @@
 //                                      with ID 1; prints "rows=N growth_kib=K"
 //   db_child create DB                 creates a database, a table and a row; prints "rows=N"
 
-#include "platform/db/Connection.h"
+#include "platform/db/ConnectionString.h"
 #include "tests/platform/db/RandomBytes.h"
 
 #include <cstdio>
@@ -22,16 +22,12 @@ long peakKib() {
     return usage.ru_maxrss;
 }
 
-platform::db::FirebirdParams paramsFor(const std::string& path) {
-    platform::db::FirebirdParams params;
-    params.location = path;
-    params.user = "SYSDBA";
-    params.password = "any password";
-    return params;
+std::string connectionStringFor(const std::string& path) {
+    return platform::db::firebirdConnectionString(path, "SYSDBA", "any password");
 }
 
 int writeBlob(const std::string& path, std::uint64_t size, std::uint64_t seed) {
-    auto connection = platform::db::openFirebird(paramsFor(path));
+    auto connection = platform::db::openConnection(connectionStringFor(path));
     dbtest::RandomBytesStream data(size, seed);
     const long before = peakKib();
     const auto rows = connection->writeBlob("BLOBS", "DATA", "ID", "1", data);
@@ -42,7 +38,7 @@ int writeBlob(const std::string& path, std::uint64_t size, std::uint64_t seed) {
 }
 
 int create(const std::string& path) {
-    auto connection = platform::db::createFirebirdDatabase(paramsFor(path));
+    auto connection = platform::db::createFirebirdDatabase(connectionStringFor(path));
     connection->execute("CREATE TABLE T (NAME VARCHAR(20))");
     connection->execute("INSERT INTO T VALUES ('Справочник')");
     const auto q = connection->query("SELECT COUNT(*) FROM T WHERE NAME = 'Справочник'");

@@ -3,7 +3,7 @@
 // A Firebird database of its own for each test, made with the embedded engine in a temporary
 // folder.
 
-#include "platform/db/Connection.h"
+#include "platform/db/ConnectionString.h"
 #include "tests/support/TempDir.h"
 
 #include <memory>
@@ -18,18 +18,14 @@ public:
     const std::string& path() const { return path_; }
     const testsupport::TempDir& dir() const { return dir_; }
 
-    platform::db::FirebirdParams params() const {
-        platform::db::FirebirdParams p;
-        p.location = path_;
-        p.user = "SYSDBA";
-        p.password = "masterkey";
-        return p;
+    std::string connectionString() const {
+        return platform::db::firebirdConnectionString(path_, "SYSDBA", "masterkey");
     }
     std::unique_ptr<platform::db::Connection> create() const {
-        return platform::db::createFirebirdDatabase(params());
+        return platform::db::createFirebirdDatabase(connectionString());
     }
     std::unique_ptr<platform::db::Connection> open() const {
-        return platform::db::openFirebird(params());
+        return platform::db::openConnection(connectionString());
     }
 
 private:

@@ -2,7 +2,7 @@
 
 #include "tools/sample-site/SampleSite.h"
 
-#include "platform/db/Connection.h"
+#include "platform/db/ConnectionString.h"
 #include "platform/text/Text.h"
 #include "tests/support/TempDir.h"
 #include "update/connect/CredentialForms.h"
@@ -15,11 +15,8 @@ using platform::db::Connection;
 namespace {
 
 std::unique_ptr<Connection> openSample(const std::string& path) {
-    platform::db::FirebirdParams params;
-    params.location = path;
-    params.user = "SYSDBA";
-    params.password = "masterkey";
-    return platform::db::openFirebird(params);
+    return platform::db::openConnection(
+        platform::db::firebirdConnectionString(path, "SYSDBA", "masterkey"));
 }
 
 std::vector<std::string> column(Connection& c, const std::string& sql) {
@@ -135,9 +132,8 @@ TEST_F(SampleSite, StoredCredentialsGoThroughTheGivenCipher) {
     options.sqlUser = "CXUSER";
     options.sqlPassword = "cxpass";
     samplesite::createSampleDatabase(path("site.fdb"), options);
-    platform::db::FirebirdParams params;
-    params.location = path("site.fdb");
-    const auto c = platform::db::openFirebird(params);
+    const auto c = platform::db::openConnection(
+        platform::db::firebirdConnectionString(path("site.fdb"), "", ""));
     EXPECT_EQ(column(*c, "SELECT PAROL || ' ' || USERNAMESQL || ' ' || PASSWORDSQL"
                          " FROM LOGON_USER WHERE USERNAME = 'ADMIN'"),
               std::vector<std::string>{"enc(admin) enc(CXUSER) enc(cxpass)"});

@@ -1,7 +1,7 @@
 // update-sample-site makes a site the updater can log into: enciphered credentials in the
 // database and the product keys in the site's own registry store.
 
-#include "platform/db/Connection.h"
+#include "platform/db/ConnectionString.h"
 #include "platform/registry/Registry.h"
 #include "tests/support/TempDir.h"
 #include "update/connect/CredentialForms.h"
@@ -52,11 +52,8 @@ TEST(SampleSiteTool, MakesALoggableSiteWithItsOwnRegistry) {
     EXPECT_NE(connection.find("Location=" + site + "/db/catalex.fdb;"), std::string::npos)
         << connection;
 
-    platform::db::FirebirdParams params;
-    params.location = site + "/db/catalex.fdb";
-    params.user = "SYSDBA";
-    params.password = "masterkey";
-    auto db = platform::db::openFirebird(params);
+    auto db = platform::db::openConnection(
+        platform::db::firebirdConnectionString(site + "/db/catalex.fdb", "SYSDBA", "masterkey"));
     auto admin = db->query("SELECT PAROL, USERNAMESQL, PASSWORDSQL FROM LOGON_USER "
                            "WHERE USERNAME = 'ADMIN'");
     ASSERT_EQ(admin->recordCount(), 1);

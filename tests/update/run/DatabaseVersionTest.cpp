@@ -42,13 +42,12 @@ protected:
             ";ctype=win1251";
     }
 
+    std::string directConnection() const {
+        return platform::db::firebirdConnectionString(dbPath, "SYSDBA", "masterkey");
+    }
     // Makes the database; statements run in order.
     void createDatabase(const std::vector<std::string>& statements) const {
-        platform::db::FirebirdParams params;
-        params.location = dbPath;
-        params.user = "SYSDBA";
-        params.password = "masterkey";
-        auto c = platform::db::createFirebirdDatabase(params);
+        auto c = platform::db::createFirebirdDatabase(directConnection());
         for (const std::string& sql : statements) {
             c->execute(sql);
         }
@@ -72,10 +71,8 @@ TEST_F(FirebirdVersionRead, AnEmptyTableGivesTheStartVersionsAndIdOne) {
     EXPECT_EQ(context.UpdaterState.NextVersionId, 1);
     EXPECT_EQ(context.UpdaterState.StartDbVersions, "4.0; 4.1;");
     ASSERT_EQ(factory.firebirdCalls.size(), 1u);
-    EXPECT_EQ(factory.firebirdCalls[0].location, dbPath);
-    EXPECT_EQ(factory.firebirdCalls[0].user, "SYSDBA");
-    EXPECT_EQ(factory.firebirdCalls[0].password, "masterkey");
-    EXPECT_EQ(factory.firebirdCalls[0].charset, "WIN1251");
+    EXPECT_EQ(factory.firebirdCalls[0], "Provider=LCPI.IBProvider.2;Location=" + dbPath +
+                                            ";User Id=SYSDBA;Password=masterkey;ctype=WIN1251");
     ASSERT_NE(context.connections.fibDB, nullptr);
     EXPECT_TRUE(context.connections.fibDB->connected()) << "the connection stays open";
     EXPECT_EQ(context.connections.conCX, nullptr);
@@ -132,18 +129,25 @@ TEST_F(FirebirdVersionRead, ASecondLoginReplacesTheConnection) {
     createVersionTable({"INSERT INTO BO_VERSION VALUES (1, '4.0', 'a')"});
     writeSettings("");
     ASSERT_TRUE(LoadConfiguration(context));
-    {
-        platform::db::FirebirdParams params;
-        params.location = dbPath;
-        params.user = "SYSDBA";
-        params.password = "masterkey";
-        platform::db::openFirebird(params)->execute(
-            "INSERT INTO BO_VERSION VALUES (2, '4.1', 'b')");
-    }
+    context.connections.fibDB->beginTransaction();
+    context.connections.fibDB->execute("INSERT INTO BO_VERSION VALUES (2, '4.1', 'b')");
     ASSERT_TRUE(LoadConfiguration(context));
     EXPECT_EQ(context.UpdaterState.CurrentDbVersion, "4.1");
-    EXPECT_EQ(context.UpdaterState.NextVersionId, 3);
+    EXPECT_EQ(context.UpdaterState.NextVersionId, 3) << "the open transaction was committed";
     EXPECT_TRUE(context.connections.fibDB->connected());
+    EXPECT_EQ(factory.firebirdCalls.size(), 2u);
+}
+
+TEST_F(FirebirdVersionRead, AccountValuesWithSeparatorsReachTheDatabaseWhole) {
+    createVersionTable({"INSERT INTO BO_VERSION VALUES (1, '4.0', 'a')"});
+    context.UpdaterState.SqlUserName = "SYSDBA";
+    context.UpdaterState.SqlPassword = " a;b\"c ";
+    writeSettings("");
+    ASSERT_TRUE(LoadConfiguration(context));
+    ASSERT_EQ(factory.firebirdCalls.size(), 1u);
+    EXPECT_EQ(platform::db::connectionValue(factory.firebirdCalls[0], "Password"), " a;b\"c ");
+    EXPECT_EQ(platform::db::connectionValue(factory.firebirdCalls[0], "ctype"), "WIN1251");
+    EXPECT_EQ(context.UpdaterState.CurrentDbVersion, "4.0");
 }
 
 TEST_F(FirebirdVersionRead, AConnectionThatCannotOpenLeavesWithTheDatabasesMessage) {
@@ -151,11 +155,7 @@ TEST_F(FirebirdVersionRead, AConnectionThatCannotOpenLeavesWithTheDatabasesMessa
     context.UpdaterState.CurrentDbVersion = "earlier";
     std::string expected;
     try {
-        platform::db::FirebirdParams params;
-        params.location = dbPath;
-        params.user = "SYSDBA";
-        params.password = "masterkey";
-        platform::db::openFirebird(params);
+        platform::db::openConnection(directConnection());
     } catch (const platform::db::DbError& e) {
         expected = e.what();
     }
@@ -178,7 +178,7 @@ TEST_F(FirebirdVersionRead, AConnectionStringWithoutLocationFailsToOpen) {
     writeSettings("");
     EXPECT_THROW(LoadConfiguration(context), platform::db::DbError);
     ASSERT_EQ(factory.firebirdCalls.size(), 1u);
-    EXPECT_EQ(factory.firebirdCalls[0].location, "");
+    EXPECT_EQ(platform::db::connectionValue(factory.firebirdCalls[0], "Location"), "");
 }
 
 TEST_F(StartTest, MsSqlOpensTheRunConnectionStringAndReadsTheRow) {
@@ -239,10 +239,9 @@ TEST_F(StartTest, OracleTakesTheServerInItsOwnCaseAndTheSqlAccount) {
     };
     writeSettings("");
     ASSERT_TRUE(LoadConfiguration(context));
-    ASSERT_EQ(factory.oracleCalls.size(), 1u);
-    EXPECT_EQ(factory.oracleCalls[0].server, "OraSrv.Site");
-    EXPECT_EQ(factory.oracleCalls[0].user, "CX_OWNER");
-    EXPECT_EQ(factory.oracleCalls[0].password, "Secret;1");
+    EXPECT_EQ(factory.oracleCalls,
+              std::vector<std::string>{"Provider=OraOLEDB.Oracle.1;Data Source=OraSrv.Site;"
+                                       "User Id=CX_OWNER;Password=\"Secret;1\""});
     EXPECT_EQ(context.UpdaterState.CurrentDbVersion, "4.2");
     EXPECT_EQ(context.UpdaterState.NextVersionId, 3);
     EXPECT_EQ(context.connections.oraSession.get(), factory.handedOut[0]);
@@ -264,16 +263,14 @@ TEST_F(StartTest, ASecondOracleLoginClosesTheEarlierSession) {
     EXPECT_EQ(context.connections.oraSession.get(), factory.handedOut[1]);
 }
 
-TEST(OracleConnectionString, PutsValuesWithSeparatorsInQuotes) {
-    EXPECT_EQ(oracleConnectionString("ora", "cx", "pw"),
-              "Provider=OraOLEDB.Oracle.1;Data Source=ora;User Id=cx;Password=pw");
-    const std::string s = oracleConnectionString("ora", "cx", "a;\"b");
-    EXPECT_EQ(s, "Provider=OraOLEDB.Oracle.1;Data Source=ora;User Id=cx;Password=\"a;\"\"b\"");
-    EXPECT_EQ(platform::db::connectionValue(s, "Password"), "a;\"b");
-}
-
-TEST(DefaultFactory, OracleFailsWithTheDatabaseLayersMessage) {
-    EXPECT_THROW(defaultConnectionFactory().openOracle("ora", "cx", "pw"), platform::db::DbError);
+TEST(DefaultFactory, OpensThroughTheDatabaseLayer) {
+    EXPECT_THROW(defaultConnectionFactory().open("Provider=OraOLEDB.Oracle.1;Data Source=ora"),
+                 platform::db::DbError);
+    testsupport::TempDir dir;
+    const std::string connection =
+        platform::db::firebirdConnectionString((dir / "x.fdb").string(), "SYSDBA", "pw");
+    platform::db::createFirebirdDatabase(connection)->close();
+    EXPECT_TRUE(defaultConnectionFactory().open(connection)->connected());
 }
 
 } // namespace

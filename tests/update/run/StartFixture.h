@@ -4,7 +4,7 @@
 // folders in fresh folders, a recording window, and a connection factory that hands out
 // scripted connections (or, for Firebird, the real embedded engine unless told otherwise).
 
-#include "platform/db/Connection.h"
+#include "platform/db/ConnectionString.h"
 #include "platform/registry/Registry.h"
 #include "tests/support/ScriptedConnection.h"
 #include "tests/support/TempDir.h"
@@ -21,38 +21,41 @@
 
 namespace starttest {
 
-// Records what was asked of it. MSSQL and Oracle get a fresh ScriptedConnection each time
-// (prepared by `prepare` when set); Firebird goes to the real embedded engine.
+// Records the connection strings it was given, by provider. MSSQL and Oracle get a fresh
+// ScriptedConnection each time (prepared by `prepare` when set); Firebird goes to the real
+// embedded engine.
 class RecordingFactory : public update::run::ConnectionFactory {
 public:
-    struct OracleCall {
-        std::string server, user, password;
-    };
-    std::vector<platform::db::FirebirdParams> firebirdCalls;
-    std::vector<std::string> msSqlCalls;
-    std::vector<OracleCall> oracleCalls;
+    std::vector<std::string> firebirdCalls;
+    std::vector<std::string> msSqlCalls; // MSSQL and every string that names no known provider
+    std::vector<std::string> oracleCalls;
     // Every scripted connection handed out, in order (owned by the run).
     std::vector<testsupport::ScriptedConnection*> handedOut;
     std::function<void(testsupport::ScriptedConnection&)> prepare;
 
-    std::unique_ptr<platform::db::Connection>
-    openFirebird(const platform::db::FirebirdParams& params) override {
-        firebirdCalls.push_back(params);
-        return ConnectionFactory::openFirebird(params);
-    }
-    std::unique_ptr<platform::db::Connection>
-    openMsSql(const std::string& connectionString) override {
+    std::unique_ptr<platform::db::Connection> open(const std::string& connectionString) override {
+        switch (providerOrMsSql(connectionString)) {
+        case platform::db::Provider::Firebird:
+            firebirdCalls.push_back(connectionString);
+            return ConnectionFactory::open(connectionString);
+        case platform::db::Provider::Oracle:
+            oracleCalls.push_back(connectionString);
+            return scripted();
+        case platform::db::Provider::MsSql:
+            break;
+        }
         msSqlCalls.push_back(connectionString);
-        return scripted();
-    }
-    std::unique_ptr<platform::db::Connection> openOracle(const std::string& server,
-                                                         const std::string& user,
-                                                         const std::string& password) override {
-        oracleCalls.push_back({server, user, password});
         return scripted();
     }
 
 private:
+    static platform::db::Provider providerOrMsSql(const std::string& connectionString) {
+        try {
+            return platform::db::providerOf(connectionString);
+        } catch (const platform::db::DbError&) {
+            return platform::db::Provider::MsSql;
+        }
+    }
     std::unique_ptr<platform::db::Connection> scripted() {
         auto c = std::make_unique<testsupport::ScriptedConnection>();
         if (prepare) {

@@ -1,37 +1,20 @@
-#include "platform/db/FirebirdQuery.h"
+#include "platform/db/firebird/FirebirdQuery.h"
 
 #include "platform/db/BufferedQuery.h"
-#include "platform/db/FirebirdStatus.h"
+#include "platform/db/Values.h"
 
 #include <cstring>
 #include <vector>
 
-namespace platform::db {
+namespace platform::db::firebird {
 
 namespace {
-
-using Status = Firebird::ThrowStatusWrapper;
 
 template <class T> T load(const unsigned char* at) {
     T value;
     std::memcpy(&value, at, sizeof value);
     return value;
 }
-
-// Releases a client interface when it goes out of scope.
-template <class T> struct Released {
-    T* object = nullptr;
-    Released() = default;
-    explicit Released(T* o) : object(o) {}
-    ~Released() {
-        if (object != nullptr) {
-            object->release();
-        }
-    }
-    Released(const Released&) = delete;
-    Released& operator=(const Released&) = delete;
-    T* operator->() const { return object; }
-};
 
 class RowReader {
 public:
@@ -166,55 +149,67 @@ private:
 
 void readFirebirdBlob(Status* status, const FirebirdContext& context, ISC_QUAD id,
                       const std::function<void(std::string_view)>& sink) {
-    Firebird::IBlob* blob =
-        context.attachment->openBlob(status, context.transaction, &id, 0, nullptr);
-    try {
-        // A segment length is 16 bits wide: a larger buffer would be taken as a smaller one.
-        std::vector<char> buffer(60 * 1024);
-        for (;;) {
-            unsigned got = 0;
-            const int result =
-                blob->getSegment(status, static_cast<unsigned>(buffer.size()), buffer.data(), &got);
-            if (result == Firebird::IStatus::RESULT_NO_DATA) {
-                break;
-            }
-            sink(std::string_view(buffer.data(), got));
+    BlobHandle blob(context.master,
+                    context.attachment->openBlob(status, context.transaction, &id, 0, nullptr));
+    // A segment length is 16 bits wide: a larger buffer would be taken as a smaller one.
+    std::vector<char> buffer(60 * 1024);
+    for (;;) {
+        unsigned got = 0;
+        const int result =
+            blob->getSegment(status, static_cast<unsigned>(buffer.size()), buffer.data(), &got);
+        if (result == Firebird::IStatus::RESULT_NO_DATA) {
+            break;
         }
-        blob->close(status);
-    } catch (...) {
-        blob->release();
-        throw;
+        sink(std::string_view(buffer.data(), got));
     }
+    blob.finish(status, CloseBlob{});
 }
+
+StatementHandle prepareFirebirdStatement(Status* status, const FirebirdContext& context,
+                                         const std::string& bytes, unsigned flags) {
+    return StatementHandle(context.master,
+                           context.attachment->prepare(status, context.transaction,
+                                                       static_cast<unsigned>(bytes.size()),
+                                                       bytes.data(), SQL_DIALECT_V6, flags));
+}
+
+namespace {
+
+// Fetches every row of a statement that yields a result set, handing each to row.
+template <class OnRow>
+void fetchAll(Status* status, const FirebirdContext& context, const StatementHandle& statement,
+              Firebird::IMessageMetadata* meta, unsigned char* buffer, OnRow&& row) {
+    CursorHandle cursor(context.master, statement->openCursor(status, context.transaction, nullptr,
+                                                              nullptr, meta, 0));
+    while (cursor->fetchNext(status, buffer) == Firebird::IStatus::RESULT_OK) {
+        row();
+    }
+    cursor.finish(status);
+}
+
+bool yieldsResultSet(unsigned type) {
+    return type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd;
+}
+
+} // namespace
 
 Firebird::ITransaction* runFirebirdStatement(Status* status, const FirebirdContext& context,
                                              const std::string& bytes) {
-    const auto length = static_cast<unsigned>(bytes.size());
-    const StatementHandle statement(context.master,
-                                    context.attachment->prepare(status, context.transaction, length,
-                                                                bytes.data(), SQL_DIALECT_V6, 0));
+    const StatementHandle statement = prepareFirebirdStatement(status, context, bytes, 0);
     const unsigned type = statement->getType(status);
     if (type == isc_info_sql_stmt_start_trans || type == isc_info_sql_stmt_commit ||
         type == isc_info_sql_stmt_rollback) {
         // The client itself takes care of statements that end or start a transaction.
-        return context.attachment->execute(status, context.transaction, length, bytes.data(),
+        return context.attachment->execute(status, context.transaction,
+                                           static_cast<unsigned>(bytes.size()), bytes.data(),
                                            SQL_DIALECT_V6, nullptr, nullptr, nullptr, nullptr);
     }
-    Released<Firebird::IMessageMetadata> meta(statement->getOutputMetadata(status));
+    const Released<Firebird::IMessageMetadata> meta(statement->getOutputMetadata(status));
     std::vector<unsigned char> buffer(meta->getMessageLength(status));
-    if (type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd) {
-        Firebird::IResultSet* cursor =
-            statement->openCursor(status, context.transaction, nullptr, nullptr, meta.object, 0);
-        try {
-            while (cursor->fetchNext(status, buffer.data()) == Firebird::IStatus::RESULT_OK) {
-            }
-            cursor->close(status);
-        } catch (...) {
-            cursor->release();
-            throw;
-        }
+    if (yieldsResultSet(type)) {
+        fetchAll(status, context, statement, meta.get(), buffer.data(), [] {});
     } else if (meta->getCount(status) > 0) {
-        statement->execute(status, context.transaction, nullptr, nullptr, meta.object,
+        statement->execute(status, context.transaction, nullptr, nullptr, meta.get(),
                            buffer.data());
     } else {
         statement->execute(status, context.transaction, nullptr, nullptr, nullptr, nullptr);
@@ -224,34 +219,21 @@ Firebird::ITransaction* runFirebirdStatement(Status* status, const FirebirdConte
 
 std::unique_ptr<Query> readFirebirdQuery(Status* status, const FirebirdContext& context,
                                          const std::string& sql) {
-    const std::string bytes = context.codec.toDb(sql);
-    const StatementHandle statement(
-        context.master,
-        context.attachment->prepare(
-            status, context.transaction, static_cast<unsigned>(bytes.size()), bytes.data(),
-            SQL_DIALECT_V6, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
-    Released<Firebird::IMessageMetadata> meta(statement->getOutputMetadata(status));
-    const RowReader reader(status, context, meta.object);
+    const StatementHandle statement = prepareFirebirdStatement(
+        status, context, context.codec.toDb(sql), Firebird::IStatement::PREPARE_PREFETCH_METADATA);
+    const Released<Firebird::IMessageMetadata> meta(statement->getOutputMetadata(status));
+    const RowReader reader(status, context, meta.get());
     std::vector<unsigned char> buffer(meta->getMessageLength(status));
     std::vector<Row> rows;
 
     const unsigned type = statement->getType(status);
-    if (type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd) {
-        Firebird::IResultSet* cursor =
-            statement->openCursor(status, context.transaction, nullptr, nullptr, meta.object, 0);
-        try {
-            while (cursor->fetchNext(status, buffer.data()) == Firebird::IStatus::RESULT_OK) {
-                rows.push_back(reader.read(buffer.data()));
-            }
-            cursor->close(status);
-        } catch (...) {
-            cursor->release();
-            throw;
-        }
+    if (yieldsResultSet(type)) {
+        fetchAll(status, context, statement, meta.get(), buffer.data(),
+                 [&] { rows.push_back(reader.read(buffer.data())); });
         return std::make_unique<BufferedQuery>(sql, reader.columns(), std::move(rows));
     }
     if (meta->getCount(status) > 0) {
-        statement->execute(status, context.transaction, nullptr, nullptr, meta.object,
+        statement->execute(status, context.transaction, nullptr, nullptr, meta.get(),
                            buffer.data());
         rows.push_back(reader.read(buffer.data()));
         return std::make_unique<BufferedQuery>(sql, reader.columns(), std::move(rows));
@@ -260,4 +242,4 @@ std::unique_ptr<Query> readFirebirdQuery(Status* status, const FirebirdContext& 
     return std::make_unique<BufferedQuery>(sql, std::vector<ColumnInfo>{}, std::vector<Row>{});
 }
 
-} // namespace platform::db
+} // namespace platform::db::firebird

@@ -1,10 +1,10 @@
-#include "platform/db/FirebirdStatus.h"
+#include "platform/db/firebird/FirebirdHandles.h"
 
 #include "platform/text/Text.h"
 
 #include <ibase.h>
 
-namespace platform::db {
+namespace platform::db::firebird {
 
 std::string firebirdMessage(Firebird::IStatus* status) {
     const ISC_STATUS* vector = status->getErrors();
@@ -24,12 +24,4 @@ std::string firebirdMessage(Firebird::IStatus* status) {
     return text::isValidUtf8(message) ? message : text::cp1251ToUtf8(message);
 }
 
-StatementHandle::~StatementHandle() {
-    if (statement_ == nullptr) {
-        return;
-    }
-    endQuietly(master_, statement_,
-               [](Firebird::IStatement* s, Firebird::CheckStatusWrapper* st) { s->free(st); });
-}
-
-} // namespace platform::db
+} // namespace platform::db::firebird

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace platform::db {
+namespace platform::db::firebird {
 
 struct FirebirdLocation {
     bool onServer = false;
@@ -18,4 +18,4 @@ struct FirebirdLocation {
 // to hold a ':') is a local file.
 FirebirdLocation parseFirebirdLocation(const std::string& location);
 
-} // namespace platform::db
+} // namespace platform::db::firebird

@@ -1,15 +1,15 @@
 #pragma once
 
-// Values of the Firebird client's messages as this layer shows them: texts converted between
-// UTF-8 and the connection's character set, numbers in the C locale, dates as YYYY-MM-DD.
+// Values of the Firebird client's messages: texts converted between UTF-8 and the connection's
+// character set, and the column kind of an SQL type. Numbers and dates get their texts from
+// platform/db/Values.h.
 
 #include "platform/db/Connection.h"
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace platform::db {
+namespace platform::db::firebird {
 
 // Conversion between the program's UTF-8 and the bytes of the connection's character set.
 class FirebirdCodec {
@@ -34,12 +34,4 @@ private:
 // The kind of a column of the given SQL type (without the null flag), scale and sub-type.
 ColumnKind firebirdColumnKind(unsigned sqlType, int scale, int subType);
 
-// An integer of the given (zero or negative) scale as a decimal text: 1250, -2 gives "12.50".
-std::string formatScaled(std::int64_t value, int scale);
-// The shortest text that reads back as the same number ("42", "1.5", "1e+20").
-std::string formatDouble(double value);
-std::string formatFloat(float value);
-std::string formatDate(unsigned year, unsigned month, unsigned day);
-std::string formatTime(unsigned hours, unsigned minutes, unsigned seconds);
-
-} // namespace platform::db
+} // namespace platform::db::firebird

@@ -1,10 +1,10 @@
 // The catalogue lists of the Firebird backend, read from the system tables. Names there are
 // CHAR columns padded with blanks; the lists give them trimmed.
 
-#include "platform/db/FirebirdConnection.h"
+#include "platform/db/firebird/FirebirdConnection.h"
 #include "platform/text/Text.h"
 
-namespace platform::db {
+namespace platform::db::firebird {
 
 namespace {
 
@@ -61,4 +61,4 @@ std::vector<ForeignKey> FirebirdConnection::foreignKeysTo(const std::string& tab
     return foreignKeys("PK.RDB$RELATION_NAME = " + text::sqlLiteral(table));
 }
 
-} // namespace platform::db
+} // namespace platform::db::firebird

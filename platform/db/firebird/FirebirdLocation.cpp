@@ -1,10 +1,10 @@
-#include "platform/db/FirebirdLocation.h"
+#include "platform/db/firebird/FirebirdLocation.h"
 
 #include <algorithm>
 #include <cctype>
 #include <string_view>
 
-namespace platform::db {
+namespace platform::db::firebird {
 
 namespace {
 
@@ -35,4 +35,4 @@ FirebirdLocation parseFirebirdLocation(const std::string& location) {
     return result;
 }
 
-} // namespace platform::db
+} // namespace platform::db::firebird

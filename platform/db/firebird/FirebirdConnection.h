@@ -3,22 +3,22 @@
 // The Firebird backend of Connection, over the client's object interface.
 
 #include "platform/db/Connection.h"
-#include "platform/db/FirebirdStatus.h"
-#include "platform/db/FirebirdValues.h"
+#include "platform/db/firebird/FirebirdHandles.h"
+#include "platform/db/firebird/FirebirdQuery.h"
+#include "platform/db/firebird/FirebirdValues.h"
 
 #include <firebird/Interface.h>
 
-namespace platform::db {
+namespace platform::db::firebird {
 
 class FirebirdConnection final : public Connection {
 public:
-    FirebirdConnection(Firebird::IMaster* master, Firebird::IAttachment* attachment,
-                       FirebirdCodec codec);
+    FirebirdConnection(Firebird::IMaster* master, AttachmentHandle attachment, FirebirdCodec codec);
     ~FirebirdConnection() override;
     FirebirdConnection(const FirebirdConnection&) = delete;
     FirebirdConnection& operator=(const FirebirdConnection&) = delete;
 
-    bool connected() const override { return attachment_ != nullptr; }
+    bool connected() const override { return static_cast<bool>(attachment_); }
     void close() override;
 
     void execute(const std::string& sql) override;
@@ -27,7 +27,7 @@ public:
     void beginTransaction() override;
     void commit() override;
     void rollback() override;
-    bool inTransaction() const override { return transaction_ != nullptr; }
+    bool inTransaction() const override { return static_cast<bool>(transaction_); }
 
     std::vector<std::string> tableNames() override;
     std::vector<std::string> columnNames(const std::string& table) override;
@@ -39,41 +39,37 @@ public:
                            std::istream& data) override;
 
 private:
-    using Status = Firebird::ThrowStatusWrapper;
-
     void requireConnected() const;
-    Firebird::ITransaction* startTransaction(Status* status);
+    TransactionHandle startTransaction(Status* status);
+    FirebirdContext context(Firebird::ITransaction* transaction) const {
+        return {master_, attachment_.get(), transaction, codec_};
+    }
+    // Runs a statement in the given transaction and takes over the transaction open afterwards
+    // (none after COMMIT or ROLLBACK, a new one after SET TRANSACTION).
+    void runIn(Status* status, TransactionHandle& transaction, const std::string& bytes);
     // Runs work(status, transaction) in the open transaction, or else in a transaction of its
     // own that commits when the work succeeds and rolls back when it fails.
     template <class F> auto inTransactionScope(F&& work);
     std::vector<ForeignKey> foreignKeys(const std::string& condition);
 
     Firebird::IMaster* master_;
-    Firebird::IAttachment* attachment_;
-    Firebird::ITransaction* transaction_ = nullptr;
     FirebirdCodec codec_;
+    // Declared before the transaction, so that the transaction ends first.
+    AttachmentHandle attachment_;
+    TransactionHandle transaction_;
 };
-
-// Rolls a transaction back without reporting a failure (used on the way out of an error);
-// the interface is released in any case.
-void rollbackQuietly(Firebird::IMaster* master, Firebird::ITransaction* transaction);
 
 template <class F> auto FirebirdConnection::inTransactionScope(F&& work) {
     requireConnected();
     return firebirdCall(master_, [&](Status* status) {
-        if (transaction_ != nullptr) {
-            return work(status, transaction_);
+        if (transaction_) {
+            return work(status, transaction_.get());
         }
-        Firebird::ITransaction* own = startTransaction(status);
-        try {
-            auto result = work(status, own);
-            own->commit(status);
-            return result;
-        } catch (...) {
-            rollbackQuietly(master_, own);
-            throw;
-        }
+        TransactionHandle own = startTransaction(status);
+        auto result = work(status, own.get());
+        own.finish(status, CommitTransaction{});
+        return result;
     });
 }
 
-} // namespace platform::db
+} // namespace platform::db::firebird
