@@ -54,6 +54,9 @@ std::vector<platform::db::ForeignKey> ScriptedConnection::keysWhere(
 }
 
 void ScriptedConnection::checkFailure(const std::string& sql) const {
+    if (!connected_) {
+        throw DbError("the database connection is closed");
+    }
     for (auto it = failures_.rbegin(); it != failures_.rend(); ++it) {
         if (contains(sql, it->first)) {
             throw DbError(it->second);
@@ -72,6 +75,11 @@ void ScriptedConnection::close() {
 void ScriptedConnection::execute(const std::string& sql) {
     journal.push_back("exec: " + sql);
     checkFailure(sql);
+    // The statements that end a transaction end the open one (Connection.h).
+    const std::string statement = platform::text::asciiUpper(platform::text::trimBlanks(sql));
+    if (statement == "COMMIT" || statement == "ROLLBACK") {
+        inTransaction_ = false;
+    }
 }
 
 std::unique_ptr<platform::db::Query> ScriptedConnection::query(const std::string& sql) {

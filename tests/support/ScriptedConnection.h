@@ -28,7 +28,9 @@ public:
     // Queries whose text contains the pattern answer with these rows (the last rule added that
     // matches wins); other queries answer with no rows and no columns.
     void answer(const std::string& pattern, ScriptedRows rows);
-    // Statements and queries whose text contains the pattern fail with this message.
+    // Statements and queries whose text contains the pattern fail with this message. After
+    // close() every call that would reach the database fails, as on a real connection; the
+    // journal still records it.
     void fail(const std::string& pattern, const std::string& message);
 
     std::vector<std::string> tables;
