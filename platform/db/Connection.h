@@ -75,7 +75,8 @@ public:
     virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
 
-    // Names of the tables and views the connection can see, system tables excluded.
+    // Names of the tables and views the connection can see, system tables excluded, in the
+    // order the database lists them.
     virtual std::vector<std::string> tableNames() = 0;
     // Names of the stored (not computed) columns of a table, in their order; none for a table
     // that does not exist. The name is compared as stored (the caller passes it in the case
