@@ -1,22 +1,24 @@
 #pragma once
 
-// The entry point of the ODBC backend (MSSQL through FreeTDS, Oracle through the site's
-// driver), for openConnection (ConnectionString.h) only. The backend itself, with the
-// CMakeLists.txt that defines its object library platform_db_odbc, is added to this folder;
-// platform/db/CMakeLists.txt builds it and links it into platform_db when that file exists,
-// and openConnection then calls openOdbc instead of reporting the backend as missing. Nothing
-// of unixODBC shows here.
+// The entry points of the ODBC backend, for openConnection (ConnectionString.h) and the tests.
+// Nothing of the driver manager shows here.
 
 #include "platform/db/Connection.h"
 #include "platform/db/ConnectionString.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 
 namespace platform::db::odbc {
 
-// Opens the connection string of the provider "SQLOLEDB.1" or "OraOLEDB.Oracle.1" through the
-// ODBC driver of that provider. Throws DbError with the driver's diagnostic records.
+// Opens the MSSQL or Oracle database that a product connection string names, through the ODBC
+// driver its provider maps to (OdbcConnectionString.h). Throws DbError.
 std::unique_ptr<Connection> openOdbc(Provider provider, const std::string& connectionString);
+
+// Opens a connection from an ODBC connection string as it stands ("DRIVER={...};..."), as the
+// tests do with drivers that need no server. Throws DbError.
+std::unique_ptr<Connection> openOdbcString(const std::string& odbcConnectionString,
+                                           std::chrono::seconds loginTimeout);
 
 } // namespace platform::db::odbc

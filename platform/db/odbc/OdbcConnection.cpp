@@ -1,0 +1,191 @@
+#include "platform/db/odbc/OdbcConnection.h"
+
+#include "platform/db/odbc/OdbcQuery.h"
+#include "platform/db/odbc/OdbcText.h"
+#include "platform/text/Text.h"
+
+namespace platform::db::odbc {
+
+namespace {
+
+SQLPOINTER integerAttribute(SQLULEN value) {
+    return reinterpret_cast<SQLPOINTER>(value);
+}
+
+// The statement texts that end a transaction, in upper case, without the blanks and the ";"
+// around them.
+bool endsTransaction(const std::string& sql, bool& commits) {
+    std::string statement = text::asciiUpper(text::trimBlanks(sql));
+    while (!statement.empty() && (statement.back() == ';' || statement.back() == ' ')) {
+        statement.pop_back();
+    }
+    for (const char* word : {"COMMIT", "ROLLBACK"}) {
+        for (const char* tail : {"", " WORK", " TRAN", " TRANSACTION"}) {
+            if (statement == std::string(word) + tail) {
+                commits = word[0] == 'C';
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+OdbcConnection::OdbcConnection(const std::string& odbcConnectionString,
+                               std::chrono::seconds loginTimeout, std::vector<std::string> secrets)
+    : environment_(SQL_HANDLE_ENV, SQL_NULL_HANDLE) {
+    environment_.check(
+        SQLSetEnvAttr(environment_.get(), SQL_ATTR_ODBC_VERSION, integerAttribute(SQL_OV_ODBC3), 0),
+        "choosing ODBC 3");
+    connection_ = Handle(SQL_HANDLE_DBC, environment_.get());
+    connection_.check(
+        SQLSetConnectAttrW(connection_.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                           integerAttribute(static_cast<SQLULEN>(loginTimeout.count())), 0),
+        "setting the login time-out");
+    WideString in = toWide(odbcConnectionString);
+    SQLWCHAR out[1024];
+    SQLSMALLINT outLength = 0;
+    const SQLRETURN rc = SQLDriverConnectW(
+        connection_.get(), nullptr, in.data(), static_cast<SQLSMALLINT>(in.size()), out,
+        static_cast<SQLSMALLINT>(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT);
+    // The connection string holds the password: no copy of it outlives the call.
+    std::fill(in.begin(), in.end(), SQLWCHAR{0});
+    std::fill(std::begin(out), std::end(out), SQLWCHAR{0});
+    if (!SQL_SUCCEEDED(rc)) {
+        std::string message = diagnostics(SQL_HANDLE_DBC, connection_.get());
+        if (message.empty()) {
+            message = "the ODBC driver could not connect (return code " + std::to_string(rc) + ")";
+        }
+        throw DbError(withoutSecrets(std::move(message), secrets));
+    }
+    connected_ = true;
+}
+
+OdbcConnection::~OdbcConnection() {
+    try {
+        close();
+    } catch (const DbError&) {
+        // Nothing to tell anyone on the way out; the handles are freed all the same.
+    }
+}
+
+void OdbcConnection::close() {
+    if (!connected_) {
+        return;
+    }
+    connected_ = false;
+    if (inTransaction_) {
+        inTransaction_ = false;
+        SQLEndTran(SQL_HANDLE_DBC, connection_.get(), SQL_ROLLBACK);
+    }
+    const SQLRETURN rc = SQLDisconnect(connection_.get());
+    std::string message;
+    if (!SQL_SUCCEEDED(rc)) {
+        message = diagnostics(SQL_HANDLE_DBC, connection_.get());
+    }
+    connection_.reset();
+    environment_.reset();
+    if (!SQL_SUCCEEDED(rc)) {
+        throw DbError(message.empty() ? "closing the ODBC connection failed" : message);
+    }
+}
+
+Handle OdbcConnection::statement() const {
+    if (!connected_) {
+        throw DbError("the database connection is closed");
+    }
+    return Handle(SQL_HANDLE_STMT, connection_.get());
+}
+
+Handle OdbcConnection::run(const std::string& sql) const {
+    Handle handle = statement();
+    WideString wide = toWide(sql);
+    const SQLRETURN rc =
+        SQLExecDirectW(handle.get(), wide.data(), static_cast<SQLINTEGER>(wide.size()));
+    // SQL_NO_DATA: a searched UPDATE or DELETE that met no row.
+    if (rc != SQL_NO_DATA) {
+        handle.check(rc, "running the statement");
+    }
+    return handle;
+}
+
+void OdbcConnection::execute(const std::string& sql) {
+    const Handle handle = run(sql);
+    skipResults(handle);
+    afterStatement(sql);
+}
+
+std::unique_ptr<Query> OdbcConnection::query(const std::string& sql) {
+    const Handle handle = run(sql);
+    auto result = readQuery(handle, sql);
+    afterStatement(sql);
+    return result;
+}
+
+void OdbcConnection::afterStatement(const std::string& sql) {
+    bool commits = false;
+    if (!inTransaction_ || !endsTransaction(sql, commits)) {
+        return;
+    }
+    // The database has ended the transaction already; telling the driver as well keeps its
+    // state in step (some drivers track the transaction themselves), and its complaint that
+    // nothing was open is no news.
+    SQLEndTran(SQL_HANDLE_DBC, connection_.get(), commits ? SQL_COMMIT : SQL_ROLLBACK);
+    inTransaction_ = false;
+    setAutocommit(true);
+}
+
+void OdbcConnection::setAutocommit(bool on) const {
+    connection_.check(
+        SQLSetConnectAttrW(connection_.get(), SQL_ATTR_AUTOCOMMIT,
+                           integerAttribute(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF),
+                           SQL_IS_UINTEGER),
+        on ? "switching autocommit on" : "switching autocommit off");
+}
+
+void OdbcConnection::beginTransaction() {
+    if (!connected_) {
+        throw DbError("the database connection is closed");
+    }
+    if (inTransaction_) {
+        throw DbError("a transaction is open already");
+    }
+    setAutocommit(false);
+    inTransaction_ = true;
+}
+
+void OdbcConnection::commit() {
+    if (!connected_) {
+        throw DbError("the database connection is closed");
+    }
+    if (!inTransaction_) {
+        throw DbError("no transaction is open to commit");
+    }
+    // A failed commit leaves the transaction open, so that the caller can roll it back.
+    connection_.check(SQLEndTran(SQL_HANDLE_DBC, connection_.get(), SQL_COMMIT),
+                      "committing the transaction");
+    inTransaction_ = false;
+    setAutocommit(true);
+}
+
+void OdbcConnection::rollback() {
+    if (!connected_) {
+        throw DbError("the database connection is closed");
+    }
+    if (!inTransaction_) {
+        return;
+    }
+    inTransaction_ = false;
+    const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, connection_.get(), SQL_ROLLBACK);
+    std::string message;
+    if (!SQL_SUCCEEDED(rc)) {
+        message = diagnostics(SQL_HANDLE_DBC, connection_.get());
+    }
+    setAutocommit(true);
+    if (!SQL_SUCCEEDED(rc)) {
+        throw DbError(message.empty() ? "rolling the transaction back failed" : message);
+    }
+}
+
+} // namespace platform::db::odbc
