@@ -4,6 +4,8 @@
 #include "platform/db/odbc/OdbcConnection.h"
 #include "platform/db/odbc/OdbcText.h"
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace platform::db::odbc {
@@ -12,22 +14,58 @@ namespace {
 
 constexpr std::size_t kSegmentSize = 64 * 1024;
 
-// Sends the stream's bytes to the parameter the driver asks for; cancels the statement when
-// the stream fails, so that nothing is changed.
-void sendSegments(const Handle& handle, std::istream& data, const std::string& what) {
+// The number of bytes from the stream's position to its end, when the stream can tell it
+// (files and strings can; a pipe cannot). The position is left where it was.
+std::optional<std::uint64_t> lengthToEnd(std::istream& data) {
+    const std::streampos start = data.tellg();
+    if (start == std::streampos(-1)) {
+        data.clear(data.rdstate() & ~std::ios::failbit);
+        return std::nullopt;
+    }
+    data.seekg(0, std::ios::end);
+    const std::streampos end = data.tellg();
+    data.clear(data.rdstate() & ~std::ios::failbit);
+    data.seekg(start);
+    if (end == std::streampos(-1) || end < start || !data) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(end - start);
+}
+
+bool driverNeedsLength(const Handle& connection) {
+    SQLWCHAR answer[4] = {};
+    SQLSMALLINT length = 0;
+    const SQLRETURN rc =
+        SQLGetInfoW(connection.get(), SQL_NEED_LONG_DATA_LEN, answer, sizeof answer, &length);
+    return SQL_SUCCEEDED(rc) && (answer[0] == u'Y' || answer[0] == u'y');
+}
+
+// Sends the stream's bytes (length of them when it is known, else all up to its end) to the
+// parameter the driver asks for, at least one piece, so that an empty value is a value. Cancels
+// the statement when the stream fails or ends early, so that nothing is changed.
+void sendSegments(const Handle& handle, std::istream& data, std::optional<std::uint64_t> length,
+                  const std::string& what) {
     std::vector<char> segment(kSegmentSize);
+    std::uint64_t left = length.value_or(UINT64_MAX);
+    bool sent = false;
     for (;;) {
-        data.read(segment.data(), static_cast<std::streamsize>(segment.size()));
-        const auto got = data.gcount();
-        if (data.bad() || (data.fail() && !data.eof())) {
+        const auto want =
+            static_cast<std::streamsize>(std::min<std::uint64_t>(left, segment.size()));
+        if (want > 0) {
+            data.read(segment.data(), want);
+        }
+        const auto got = want > 0 ? data.gcount() : 0;
+        if (data.bad() || (data.fail() && !data.eof()) || (length && got < want)) {
             SQLCancel(handle.get());
             throw DbError("the BLOB value for " + what + " could not be read from its source");
         }
-        if (got > 0) {
+        if (got > 0 || !sent) {
             handle.check(SQLPutData(handle.get(), segment.data(), static_cast<SQLLEN>(got)),
                          "sending a BLOB segment");
+            sent = true;
         }
-        if (data.eof()) {
+        left -= static_cast<std::uint64_t>(got);
+        if (left == 0 || data.eof()) {
             return;
         }
     }
@@ -45,8 +83,15 @@ std::int64_t OdbcConnection::writeBlob(const std::string& table, const std::stri
     handle.check(SQLPrepareW(handle.get(), sql.data(), static_cast<SQLINTEGER>(sql.size())),
                  "preparing the BLOB update");
 
-    // The value: data at execution, of a length told only by its end.
-    SQLLEN valueIndicator = SQL_DATA_AT_EXEC;
+    // The value: data at execution, its length told in advance when the source knows it (some
+    // drivers need it), otherwise by its end.
+    const std::optional<std::uint64_t> length = lengthToEnd(data);
+    if (!length && driverNeedsLength(connection_)) {
+        throw DbError("the ODBC driver needs the length of the BLOB value for " + what +
+                      " in advance, and its source cannot tell it");
+    }
+    SQLLEN valueIndicator =
+        length ? SQL_LEN_DATA_AT_EXEC(static_cast<SQLLEN>(*length)) : SQL_DATA_AT_EXEC;
     handle.check(SQLBindParameter(handle.get(), 1, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
                                   0, 0, reinterpret_cast<SQLPOINTER>(1), 0, &valueIndicator),
                  "binding the BLOB value");
@@ -63,7 +108,7 @@ std::int64_t OdbcConnection::writeBlob(const std::string& table, const std::stri
         SQLPOINTER token = nullptr;
         rc = SQLParamData(handle.get(), &token);
         if (rc == SQL_NEED_DATA) {
-            sendSegments(handle, data, what);
+            sendSegments(handle, data, length, what);
         }
     }
     if (rc != SQL_NO_DATA) {

@@ -50,6 +50,8 @@ std::vector<std::string> OdbcConnection::tableNames() {
     for (; !rows->eof(); rows->next()) {
         names.push_back(textOf(*rows, 2)); // TABLE_NAME
     }
+    // Drivers list tables before views; one order by name serves every caller alike.
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -94,18 +96,15 @@ std::vector<ForeignKey> OdbcConnection::foreignKeys(const std::string* reference
     const auto rows = readQuery(handle, "SQLForeignKeys");
     std::vector<ForeignKey> keys;
     for (; !rows->eof(); rows->next()) {
+        // A key over several columns comes as one row per column, KEY_SEQ counting them from 1.
+        if (!keys.empty() && textOf(*rows, 8) != "1") {
+            continue;
+        }
         ForeignKey key;
         key.name = textOf(*rows, 11);           // FK_NAME
         key.table = textOf(*rows, 6);           // FKTABLE_NAME
         key.referencedTable = textOf(*rows, 2); // PKTABLE_NAME
-        // A key over several columns comes as one row per column.
-        const bool known = std::any_of(keys.begin(), keys.end(), [&key](const ForeignKey& k) {
-            return k.name == key.name && k.table == key.table &&
-                   k.referencedTable == key.referencedTable;
-        });
-        if (!known) {
-            keys.push_back(std::move(key));
-        }
+        keys.push_back(std::move(key));
     }
     return keys;
 }

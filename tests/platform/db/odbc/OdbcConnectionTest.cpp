@@ -1,7 +1,6 @@
 // The ODBC backend on a real driver that needs no server: SQLite through its ODBC driver.
 
-#include "platform/db/odbc/OdbcConnection.h"
-
+#include "platform/db/odbc/OdbcBackend.h"
 #include "tests/platform/db/odbc/OdbcTestDrivers.h"
 
 #include <gtest/gtest.h>
@@ -65,5 +64,79 @@ TEST_F(OdbcSqlite, ColumnKindsAndValueTexts) {
     for (const Case& cs : cases) {
         EXPECT_TRUE(q->isNull(cs.column)) << cs.column;
         EXPECT_EQ(q->text(cs.column), "") << cs.column;
+    }
+}
+
+TEST_F(OdbcSqlite, TransactionsSwitchAutocommitOffWhileOpen) {
+    c->execute("CREATE TABLE T (ID INTEGER PRIMARY KEY, NAME VARCHAR(10))");
+    const auto other = db.connect();
+    c->beginTransaction();
+    c->execute("INSERT INTO T VALUES (1, 'a')");
+    EXPECT_THROW(c->execute("INSERT INTO T VALUES (1, 'duplicate')"), DbError);
+    EXPECT_TRUE(c->inTransaction()) << "a failing statement leaves the transaction open";
+    c->execute("INSERT INTO T VALUES (2, 'b')");
+    c->commit();
+    EXPECT_EQ(scalar(*other, "SELECT COUNT(*) FROM T"), "2");
+
+    c->beginTransaction();
+    c->execute("DELETE FROM T");
+    c->rollback();
+    EXPECT_EQ(scalar(*other, "SELECT COUNT(*) FROM T"), "2");
+    // Autocommit is back: the next statement is seen at once.
+    c->execute("DELETE FROM T WHERE ID = 1");
+    EXPECT_EQ(scalar(*other, "SELECT COUNT(*) FROM T"), "1");
+}
+
+TEST_F(OdbcSqlite, CatalogueListsAndForeignKeysBothWays) {
+    c->execute("CREATE TABLE PARENT (ID INTEGER PRIMARY KEY, A INTEGER, B INTEGER,"
+               " UNIQUE (A, B))");
+    c->execute("CREATE TABLE CHILD (ID INTEGER, PID INTEGER, A INTEGER, B INTEGER,"
+               " CONSTRAINT FK_CHILD_PARENT FOREIGN KEY (PID) REFERENCES PARENT (ID),"
+               " CONSTRAINT FK_CHILD_PAIR FOREIGN KEY (A, B) REFERENCES PARENT (A, B))");
+    c->execute("CREATE TABLE GRANDCHILD (CID INTEGER REFERENCES CHILD (ID))");
+    c->execute("CREATE TABLE REGXLOK (X INTEGER)");
+    c->execute("CREATE TABLE REG_LOK (Y INTEGER, Z INTEGER)");
+    c->execute("CREATE VIEW V_PARENT AS SELECT ID FROM PARENT");
+
+    const auto names = c->tableNames();
+    EXPECT_EQ(names, (std::vector<std::string>{"CHILD", "GRANDCHILD", "PARENT", "REGXLOK",
+                                               "REG_LOK", "V_PARENT"}));
+    // "_" is no wildcard: REG_LOK's columns only, not REGXLOK's.
+    EXPECT_EQ(c->columnNames("REG_LOK"), (std::vector<std::string>{"Y", "Z"}));
+    EXPECT_EQ(c->columnNames("V_PARENT"), (std::vector<std::string>{"ID"}));
+    EXPECT_TRUE(c->columnNames("NO_SUCH").empty());
+
+    const auto of = c->foreignKeysOf("CHILD");
+    ASSERT_EQ(of.size(), 2u) << "a key over two columns is one key";
+    for (const ForeignKey& key : of) {
+        EXPECT_EQ(key.table, "CHILD");
+        EXPECT_EQ(key.referencedTable, "PARENT");
+    }
+    const auto to = c->foreignKeysTo("CHILD");
+    ASSERT_EQ(to.size(), 1u);
+    EXPECT_EQ(to[0].table, "GRANDCHILD");
+    EXPECT_EQ(to[0].referencedTable, "CHILD");
+    EXPECT_EQ(c->foreignKeysTo("PARENT").size(), 2u);
+    EXPECT_TRUE(c->foreignKeysOf("PARENT").empty());
+}
+
+TEST_F(OdbcSqlite, ErrorsAreTheDiagnosticRecords) {
+    try {
+        c->execute("SELECT * FROM NO_SUCH_TABLE");
+        FAIL() << "no error";
+    } catch (const DbError& e) {
+        const std::string message = e.what();
+        // "SQLSTATE (native code) message"
+        EXPECT_EQ(message.find("HY000 ("), 0u) << message;
+        EXPECT_NE(message.find("no such table: NO_SUCH_TABLE"), std::string::npos) << message;
+    }
+    // Bytes that are not UTF-8 never reach the driver.
+    EXPECT_THROW(c->execute("SELECT '\xff'"), DbError);
+    // An unknown driver is the driver manager's message.
+    try {
+        odbc::openOdbcString("DRIVER={No Such Driver};Database=x", std::chrono::seconds(5));
+        FAIL() << "no error";
+    } catch (const DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("'No Such Driver'"), std::string::npos) << e.what();
     }
 }

@@ -58,8 +58,9 @@ std::string driverString(const std::string& name, const std::string& items) {
 }
 
 std::unique_ptr<platform::db::Connection> SqliteDatabase::connect() const {
-    return platform::db::odbc::openOdbcString(driverString(kSqliteDriver, "Database=" + path_),
-                                              std::chrono::seconds(5));
+    return platform::db::odbc::openOdbcString(
+        driverString(kSqliteDriver, "Database=" + path_ + ";SyncPragma=OFF"),
+        std::chrono::seconds(5));
 }
 
 std::string scalar(platform::db::Connection& c, const std::string& sql) {
