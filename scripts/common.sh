@@ -6,7 +6,7 @@ UPDATE_PACKAGES=(
     libgtest-dev libgmock-dev
     libxml2-dev nettle-dev
     firebird-dev libfbclient2 firebird3.0-server-core
-    unixodbc-dev tdsodbc libsqliteodbc
+    unixodbc unixodbc-dev tdsodbc libsqliteodbc postgresql odbc-postgresql
     qt6-base-dev xvfb
 )
 
