@@ -1,7 +1,9 @@
 #pragma once
 
-// The entry points of the ODBC backend, for openConnection (ConnectionString.h) and the tests.
-// Nothing of the driver manager shows here.
+// The entry points of the ODBC backend (MSSQL through FreeTDS, Oracle through the site's
+// driver), for openConnection (ConnectionString.h) and the tests. platform/db/CMakeLists.txt
+// builds this folder's object library platform_db_odbc into platform_db. Nothing of unixODBC
+// shows here.
 
 #include "platform/db/Connection.h"
 #include "platform/db/ConnectionString.h"

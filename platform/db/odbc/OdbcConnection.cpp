@@ -117,29 +117,35 @@ Handle OdbcConnection::run(const std::string& sql) const {
 }
 
 void OdbcConnection::execute(const std::string& sql) {
+    if (endedTransaction(sql)) {
+        return;
+    }
     const Handle handle = run(sql);
     skipResults(handle);
-    afterStatement(sql);
 }
 
 std::unique_ptr<Query> OdbcConnection::query(const std::string& sql) {
+    if (endedTransaction(sql)) {
+        return std::make_unique<BufferedQuery>(sql, std::vector<ColumnInfo>{}, std::vector<Row>{});
+    }
     const Handle handle = run(sql);
-    auto result = readQuery(handle, sql);
-    afterStatement(sql);
-    return result;
+    return readQuery(handle, sql);
 }
 
-void OdbcConnection::afterStatement(const std::string& sql) {
+bool OdbcConnection::endedTransaction(const std::string& sql) {
     bool commits = false;
     if (!inTransaction_ || !endsTransaction(sql, commits)) {
-        return;
+        return false;
     }
-    // The database has ended the transaction already; telling the driver as well keeps its
-    // state in step (some drivers track the transaction themselves), and its complaint that
-    // nothing was open is no news.
-    SQLEndTran(SQL_HANDLE_DBC, connection_.get(), commits ? SQL_COMMIT : SQL_ROLLBACK);
-    inTransaction_ = false;
-    setAutocommit(true);
+    // With autocommit off the driver keeps the transaction, and ODBC ends it with SQLEndTran:
+    // run as a statement, "COMMIT" would end the database's transaction behind the driver's
+    // back (or fail where the driver opens its transactions lazily).
+    if (commits) {
+        commit();
+    } else {
+        rollback();
+    }
+    return true;
 }
 
 void OdbcConnection::setAutocommit(bool on) const {

@@ -50,9 +50,9 @@ private:
     // result.
     Handle run(const std::string& sql) const;
     void setAutocommit(bool on) const;
-    // A "COMMIT" or "ROLLBACK" run as a statement ends the open transaction as commit() or
-    // rollback() would.
-    void afterStatement(const std::string& sql);
+    // A "COMMIT" or "ROLLBACK" statement (also with WORK, TRAN or TRANSACTION) while a
+    // transaction is open ends it as commit() or rollback() does; true when it did.
+    bool endedTransaction(const std::string& sql);
     std::vector<ForeignKey> foreignKeys(const std::string* referenced,
                                         const std::string* referencing) const;
 

@@ -81,8 +81,6 @@ TEST(ConnectionString, OpeningReportsWhatIsMissing) {
         const char* inMessage;
     };
     const Case cases[] = {
-        {"Provider=SQLOLEDB.1;Data Source=SRV", "SQLOLEDB.1"},
-        {"Provider=OraOLEDB.Oracle.1;Data Source=ORCL", "OraOLEDB.Oracle.1"},
         {"Provider=LCPI.IBProvider.2;User Id=SYSDBA", "Location"},
         {"Provider=Nothing.1", "Nothing.1"},
     };

@@ -85,6 +85,17 @@ TEST_F(OdbcSqlite, TransactionsSwitchAutocommitOffWhileOpen) {
     // Autocommit is back: the next statement is seen at once.
     c->execute("DELETE FROM T WHERE ID = 1");
     EXPECT_EQ(scalar(*other, "SELECT COUNT(*) FROM T"), "1");
+
+    // The statement forms that end the transaction, in any letter case.
+    c->beginTransaction();
+    c->execute("INSERT INTO T VALUES (3, 'c')");
+    c->execute(" commit work; ");
+    EXPECT_FALSE(c->inTransaction());
+    c->beginTransaction();
+    c->execute("DELETE FROM T");
+    EXPECT_EQ(c->query("Rollback Transaction")->columnCount(), 0);
+    EXPECT_FALSE(c->inTransaction());
+    EXPECT_EQ(scalar(*other, "SELECT COUNT(*) FROM T"), "2");
 }
 
 TEST_F(OdbcSqlite, CatalogueListsAndForeignKeysBothWays) {
