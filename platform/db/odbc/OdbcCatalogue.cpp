@@ -3,6 +3,7 @@
 #include "platform/db/odbc/OdbcConnection.h"
 #include "platform/db/odbc/OdbcQuery.h"
 #include "platform/db/odbc/OdbcText.h"
+#include "platform/text/Text.h"
 
 #include <algorithm>
 
@@ -63,7 +64,7 @@ std::vector<std::string> OdbcConnection::columnNames(const std::string& table) {
                  "listing the columns");
     const auto rows = readQuery(handle, "SQLColumns");
     struct Named {
-        long position;
+        std::int32_t position;
         std::string name;
     };
     std::vector<Named> columns;
@@ -72,7 +73,8 @@ std::vector<std::string> OdbcConnection::columnNames(const std::string& table) {
         if (textOf(*rows, 2) != table) {
             continue;
         }
-        columns.push_back({std::stol("0" + textOf(*rows, 16)), textOf(*rows, 3)});
+        const auto position = text::parseInt32(textOf(*rows, 16)); // ORDINAL_POSITION
+        columns.push_back({position.value_or(0), textOf(*rows, 3)});
     }
     std::stable_sort(columns.begin(), columns.end(),
                      [](const Named& a, const Named& b) { return a.position < b.position; });
