@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-namespace samplesite {
+namespace tools::samplesite {
 namespace {
 
 using platform::registry::Root;
@@ -73,4 +73,4 @@ void writeSampleRegistry(const SiteFolders& site) {
     text(saved, "TypeSQLServer", "FIREBIRD");
 }
 
-} // namespace samplesite
+} // namespace tools::samplesite

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace samplesite {
+namespace tools::samplesite {
 
 struct SiteFolders {
     std::string root;       // the site folder, with a trailing '/'
@@ -23,4 +23,4 @@ SiteFolders siteFolders(const std::string& root);
 // the key when a write fails.
 void writeSampleRegistry(const SiteFolders& site);
 
-} // namespace samplesite
+} // namespace tools::samplesite

@@ -1,6 +1,6 @@
 #include "tools/sample-site/SampleSchema.h"
 
-namespace samplesite {
+namespace tools::samplesite {
 
 std::vector<std::string> sampleSchema(bool withVersionTable) {
     std::vector<std::string> ddl = {
@@ -75,4 +75,4 @@ std::vector<std::string> sampleSchema(bool withVersionTable) {
     return ddl;
 }
 
-} // namespace samplesite
+} // namespace tools::samplesite

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-namespace samplesite {
+namespace tools::samplesite {
 
 std::vector<std::string> sampleSchema(bool withVersionTable);
 
-} // namespace samplesite
+} // namespace tools::samplesite

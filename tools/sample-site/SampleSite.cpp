@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace samplesite {
+namespace tools::samplesite {
 
 namespace {
 
@@ -217,4 +217,4 @@ void createSampleDatabase(const std::string& path, const SampleOptions& options)
     c->close();
 }
 
-} // namespace samplesite
+} // namespace tools::samplesite

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace samplesite {
+namespace tools::samplesite {
 
 struct SampleOptions {
     // Whether the table BO_VERSION exists at all.
@@ -38,4 +38,4 @@ struct SampleOptions {
 // Throws platform::db::DbError when the database cannot be made.
 void createSampleDatabase(const std::string& path, const SampleOptions& options = {});
 
-} // namespace samplesite
+} // namespace tools::samplesite

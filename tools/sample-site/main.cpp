@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
     }
     try {
         namespace fs = std::filesystem;
-        const samplesite::SiteFolders site =
-            samplesite::siteFolders(fs::absolute(argv[1]).lexically_normal().string());
+        const tools::samplesite::SiteFolders site =
+            tools::samplesite::siteFolders(fs::absolute(argv[1]).lexically_normal().string());
         if (fs::exists(site.database)) {
             std::cerr << "update-sample-site: " << site.database << " exists already\n";
             return 1;
@@ -49,8 +49,8 @@ int main(int argc, char** argv) {
         // The sample's registry lives in the site, never in the machine's own store.
         setenv("UPDATE_REGISTRY_DIR", site.registry.c_str(), 1);
 
-        samplesite::createSampleDatabase(site.database);
-        samplesite::writeSampleRegistry(site);
+        tools::samplesite::createSampleDatabase(site.database);
+        tools::samplesite::writeSampleRegistry(site);
 
         std::cout << "sample site: " << site.root << "\n"
                   << "  database:  " << site.database << "\n"

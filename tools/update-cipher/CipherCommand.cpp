@@ -7,12 +7,12 @@
 
 #include <cstddef>
 
-namespace update::tools {
+namespace tools::cipher {
 
 namespace {
 
-using connect::ShiftDecode;
-using connect::ShiftEncode;
+using update::connect::ShiftDecode;
+using update::connect::ShiftEncode;
 
 // A value read back must be text: a control character means a wrong stored value, a
 // different pass phrase or a different key table.
@@ -30,12 +30,12 @@ std::string read(bool old, const std::string& stored) {
     if (old) {
         return ShiftDecode(stored, 1);
     }
-    if (!connect::isDigitText(stored)) {
+    if (!update::connect::isDigitText(stored)) {
         throw UsageError("\"" + stored +
                          "\" is not a stored value: expected groups of three decimal digits, "
                          "each from 000 to 255");
     }
-    std::string value = connect::readStoredNew(stored);
+    std::string value = update::connect::readStoredNew(stored);
     requireText(value);
     return value;
 }
@@ -95,7 +95,8 @@ std::string runCipherCommand(const std::vector<std::string>& args) {
                              " given (quote a text that holds blanks)");
         }
         if (command == "store") {
-            return old ? connect::storedFormOld(rest[0]) : connect::storedFormNew(rest[0]);
+            return old ? update::connect::storedFormOld(rest[0])
+                       : update::connect::storedFormNew(rest[0]);
         }
         return read(old, rest[0]);
     }
@@ -121,4 +122,4 @@ std::string runCipherCommand(const std::vector<std::string>& args) {
     throw UsageError("unknown command \"" + command + "\" (see update-cipher --help)");
 }
 
-} // namespace update::tools
+} // namespace tools::cipher

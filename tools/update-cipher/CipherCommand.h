@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace update::tools {
+namespace tools::cipher {
 
 // Bad input: the message is shown to the user and the program ends with status 1.
 class UsageError : public std::runtime_error {
@@ -21,4 +21,4 @@ std::string cipherUsage();
 // update::connect::ShiftKeyTableError for a site key table that cannot be used.
 std::string runCipherCommand(const std::vector<std::string>& args);
 
-} // namespace update::tools
+} // namespace tools::cipher

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-namespace updatereg {
+namespace tools::reg {
 namespace {
 
 struct CommandRule {
@@ -139,4 +139,4 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     return result;
 }
 
-} // namespace updatereg
+} // namespace tools::reg

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace updatereg {
+namespace tools::reg {
 
 // A command line that cannot be run; the message is followed by a hint to --help.
 class UsageError : public std::runtime_error {
@@ -38,4 +38,4 @@ Arguments parseArguments(const std::vector<std::string>& args);
 // The text of --help.
 std::string usageText();
 
-} // namespace updatereg
+} // namespace tools::reg

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-namespace updatereg {
+namespace tools::reg {
 
 using namespace platform::registry;
 
@@ -217,4 +217,4 @@ void runCommand(const Arguments& args, std::ostream& out) {
     }
 }
 
-} // namespace updatereg
+} // namespace tools::reg

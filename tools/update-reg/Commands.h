@@ -7,8 +7,8 @@
 
 #include <ostream>
 
-namespace updatereg {
+namespace tools::reg {
 
 void runCommand(const Arguments& args, std::ostream& out);
 
-} // namespace updatereg
+} // namespace tools::reg

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-namespace updatereg {
+namespace tools::reg {
 
 using namespace platform::registry;
 
@@ -204,4 +204,4 @@ std::string showData(std::uint32_t type, const std::string& data) {
     return hexText(data);
 }
 
-} // namespace updatereg
+} // namespace tools::reg

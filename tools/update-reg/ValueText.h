@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace updatereg {
+namespace tools::reg {
 
 // "REG_SZ" and so on; "REG_0x..." for a type without a name.
 std::string typeName(std::uint32_t type);
@@ -20,4 +20,4 @@ std::string parseData(std::uint32_t type, const std::string& data);
 // The data as the query shows it.
 std::string showData(std::uint32_t type, const std::string& data);
 
-} // namespace updatereg
+} // namespace tools::reg

@@ -7,7 +7,7 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
-    using namespace updatereg;
+    using namespace tools::reg;
     try {
         const Arguments args = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
         if (args.help) {

@@ -41,7 +41,7 @@ protected:
 };
 
 TEST_F(SampleSite, LoginTablesAdmitTheAdministratorOnly) {
-    samplesite::createSampleDatabase(path("site.fdb"));
+    tools::samplesite::createSampleDatabase(path("site.fdb"));
     const auto c = openSample(path("site.fdb"));
 
     const auto users = c->query("SELECT GUID, USERNAME, PAROL, USERNAMESQL, PASSWORDSQL, ROLES, "
@@ -85,7 +85,7 @@ TEST_F(SampleSite, LoginTablesAdmitTheAdministratorOnly) {
 TEST_F(SampleSite, VersionTableFilledEmptyOrAbsent) {
     const std::string versionQuery = "SELECT BV.BDVERSION, BV.ID FROM BO_VERSION BV"
                                      " WHERE BV.ID=(SELECT MAX(BV1.ID) FROM BO_VERSION BV1)";
-    samplesite::createSampleDatabase(path("default.fdb"));
+    tools::samplesite::createSampleDatabase(path("default.fdb"));
     {
         const auto c = openSample(path("default.fdb"));
         const auto q = c->query(versionQuery);
@@ -97,9 +97,9 @@ TEST_F(SampleSite, VersionTableFilledEmptyOrAbsent) {
             (std::vector<std::string>{"ID", "BDVERSION", "UPDATEUSER", "UPDATEDATE", "UPDATELOG"}));
     }
 
-    samplesite::SampleOptions history;
+    tools::samplesite::SampleOptions history;
     history.versions = {"2.9", "3.0.0", "4.0", "4.1"};
-    samplesite::createSampleDatabase(path("history.fdb"), history);
+    tools::samplesite::createSampleDatabase(path("history.fdb"), history);
     {
         const auto c = openSample(path("history.fdb"));
         const auto q = c->query(versionQuery);
@@ -113,25 +113,25 @@ TEST_F(SampleSite, VersionTableFilledEmptyOrAbsent) {
         EXPECT_EQ(c->query(versionQuery)->text("BDVERSION"), "4.2");
     }
 
-    samplesite::SampleOptions empty;
+    tools::samplesite::SampleOptions empty;
     empty.versions.clear();
-    samplesite::createSampleDatabase(path("empty.fdb"), empty);
+    tools::samplesite::createSampleDatabase(path("empty.fdb"), empty);
     EXPECT_EQ(openSample(path("empty.fdb"))->query(versionQuery)->recordCount(), 0);
 
-    samplesite::SampleOptions none;
+    tools::samplesite::SampleOptions none;
     none.withVersionTable = false;
-    samplesite::createSampleDatabase(path("none.fdb"), none);
+    tools::samplesite::createSampleDatabase(path("none.fdb"), none);
     const auto c = openSample(path("none.fdb"));
     EXPECT_FALSE(hasTable(*c, "BO_VERSION"));
     EXPECT_THROW(c->query(versionQuery), platform::db::DbError);
 }
 
 TEST_F(SampleSite, StoredCredentialsGoThroughTheGivenCipher) {
-    samplesite::SampleOptions options;
+    tools::samplesite::SampleOptions options;
     options.storePassword = [](const std::string& plain) { return "enc(" + plain + ")"; };
     options.sqlUser = "CXUSER";
     options.sqlPassword = "cxpass";
-    samplesite::createSampleDatabase(path("site.fdb"), options);
+    tools::samplesite::createSampleDatabase(path("site.fdb"), options);
     const auto c = platform::db::openConnection(
         platform::db::firebirdConnectionString(path("site.fdb"), "", ""));
     EXPECT_EQ(column(*c, "SELECT PAROL || ' ' || USERNAMESQL || ' ' || PASSWORDSQL"
@@ -142,7 +142,7 @@ TEST_F(SampleSite, StoredCredentialsGoThroughTheGivenCipher) {
 }
 
 TEST_F(SampleSite, LookupFormsPointAtTheirDataTables) {
-    samplesite::createSampleDatabase(path("site.fdb"));
+    tools::samplesite::createSampleDatabase(path("site.fdb"));
     const auto c = openSample(path("site.fdb"));
     const auto forms = c->query("select * from REG_LOK7");
     ASSERT_EQ(forms->recordCount(), 2);
@@ -192,11 +192,11 @@ TEST_F(SampleSite, OldDatabasesKeepCredentialsInTheShiftCipher) {
     };
     int n = 0;
     for (const Case& c : cases) {
-        samplesite::SampleOptions options;
+        tools::samplesite::SampleOptions options;
         options.withVersionTable = c.withVersionTable;
         options.versions = c.versions;
         const std::string file = path("old" + std::to_string(n++) + ".fdb");
-        samplesite::createSampleDatabase(file, options);
+        tools::samplesite::createSampleDatabase(file, options);
         EXPECT_EQ(
             column(*openSample(file), "SELECT PAROL FROM LOGON_USER WHERE USERNAME = 'ADMIN'"),
             std::vector<std::string>{update::connect::storedFormOld("admin")})

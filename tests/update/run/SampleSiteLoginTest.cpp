@@ -16,9 +16,9 @@ protected:
 
     // Makes the sample database in a file of its own and points the run at it, as the login
     // does after a successful check of the administrator.
-    void useSample(const std::string& file, const samplesite::SampleOptions& options) {
+    void useSample(const std::string& file, const tools::samplesite::SampleOptions& options) {
         const std::string path = (siteDir / file).string();
-        samplesite::createSampleDatabase(path, options);
+        tools::samplesite::createSampleDatabase(path, options);
         context.DatabaseType = "FIREBIRD";
         context.UpdaterState.SqlUserName = "SYSDBA";
         context.UpdaterState.SqlPassword = "masterkey";
@@ -44,7 +44,7 @@ TEST_F(SampleSiteLogin, VersionOfEmptyFilledAndMissingHistory) {
     };
     int n = 0;
     for (const Case& c : cases) {
-        samplesite::SampleOptions options;
+        tools::samplesite::SampleOptions options;
         options.withVersionTable = c.withVersionTable;
         options.versions = c.versions;
         useSample("site" + std::to_string(n++) + ".fdb", options);
