@@ -8,29 +8,47 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <string>
 
 namespace {
 
 const char* const kUsage =
-    "usage: update-sample-site FOLDER\n"
+    "Usage: update-sample-site FOLDER\n"
     "\n"
     "Makes a sample Catalex 4.0 site in FOLDER (which must not hold a site yet):\n"
     "  FOLDER/db/catalex.fdb   the product database (Firebird, opened by the embedded engine)\n"
     "  FOLDER/catalex/         the Catalex install folder, FOLDER/plexar/ the Plexar one\n"
     "  FOLDER/registry/        the registry store with the product keys (HKLM.reg)\n"
     "Log in as ADMIN with the password \"admin\". To use the site's registry store:\n"
-    "  export UPDATE_REGISTRY_DIR=FOLDER/registry\n";
+    "  export UPDATE_REGISTRY_DIR=FOLDER/registry\n"
+    "Exit status: 0 on success, 2 on bad usage, 1 on any other error (a site in FOLDER\n"
+    "already, a folder or the database that cannot be made).\n";
+
+// Exit status of the programs: success, failure, bad usage or unusable input.
+constexpr int kSuccess = 0;
+constexpr int kFailure = 1;
+constexpr int kBadUsage = 2;
+
+int usageError(const std::string& message) {
+    std::cerr << "update-sample-site: " << message << "\nTry 'update-sample-site --help'.\n";
+    return kBadUsage;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::cout << kUsage;
-        return 0;
+        return std::cout.flush() ? kSuccess : kFailure;
     }
-    if (argc != 2 || argv[1][0] == '-') {
-        std::cerr << kUsage;
-        return 1;
+    if (argc < 2 || argv[1][0] == '\0') {
+        return usageError("the FOLDER of the site is missing");
+    }
+    if (argv[1][0] == '-') {
+        return usageError(std::string("unknown option '") + argv[1] + "'");
+    }
+    if (argc > 2) {
+        return usageError("one FOLDER expected, " + std::to_string(argc - 1) + " given");
     }
     try {
         namespace fs = std::filesystem;
@@ -38,7 +56,7 @@ int main(int argc, char** argv) {
             tools::samplesite::siteFolders(fs::absolute(argv[1]).lexically_normal().string());
         if (fs::exists(site.database)) {
             std::cerr << "update-sample-site: " << site.database << " exists already\n";
-            return 1;
+            return kFailure;
         }
         for (const std::string& folder :
              {site.catalex + "picture", site.catalex + "temp", site.catalex + "doc",
@@ -57,9 +75,9 @@ int main(int argc, char** argv) {
                   << "  Catalex:   " << site.catalex << "\n"
                   << "  Plexar:    " << site.plexar << "\n"
                   << "  registry:  " << site.registry << "HKLM.reg\n";
-        return 0;
+        return std::cout.flush() ? kSuccess : kFailure;
     } catch (const std::exception& e) {
         std::cerr << "update-sample-site: " << e.what() << "\n";
-        return 1;
+        return kFailure;
     }
 }

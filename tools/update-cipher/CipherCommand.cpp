@@ -20,7 +20,7 @@ void requireText(const std::string& utf8) {
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const auto ch = static_cast<unsigned char>(utf8[i]);
         if (ch < 0x20 || ch == 0x7F) {
-            throw UsageError("the stored value does not decode to text (control character " +
+            throw InputError("the stored value does not decode to text (control character " +
                              std::to_string(ch) + " in the result)");
         }
     }
@@ -31,7 +31,7 @@ std::string read(bool old, const std::string& stored) {
         return ShiftDecode(stored, 1);
     }
     if (!update::connect::isDigitText(stored)) {
-        throw UsageError("\"" + stored +
+        throw InputError("\"" + stored +
                          "\" is not a stored value: expected groups of three decimal digits, "
                          "each from 000 to 255");
     }
@@ -69,12 +69,13 @@ std::string cipherUsage() {
            "\n"
            "The shift cipher's key table is read from the file named by UPDATE_SHIFT_KEY_TABLE,\n"
            "else from /etc/korvel/shift-key-table when it exists, else the built-in one is used.\n"
-           "Exit status: 0 on success, 1 on bad input.\n";
+           "Exit status: 0 on success, 2 on bad usage or a value that cannot be used, 1 on any\n"
+           "other error.\n";
 }
 
 std::string runCipherCommand(const std::vector<std::string>& args) {
     if (args.empty()) {
-        throw UsageError("no command given (see update-cipher --help)");
+        throw UsageError("no command given");
     }
     const std::string& command = args[0];
     std::vector<std::string> rest(args.begin() + 1, args.end());
@@ -119,7 +120,7 @@ std::string runCipherCommand(const std::vector<std::string>& args) {
         return command == "shift-encode" ? ShiftEncode(rest[2], mode) : ShiftDecode(rest[2], mode);
     }
 
-    throw UsageError("unknown command \"" + command + "\" (see update-cipher --help)");
+    throw UsageError("unknown command \"" + command + "\"");
 }
 
 } // namespace tools::cipher

@@ -7,6 +7,7 @@
 #include "update/connect/CredentialForms.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
@@ -15,12 +16,23 @@ using platform::registry::Root;
 
 namespace {
 
-int runTool(const std::string& arguments) {
+struct Outcome {
+    int status = -1;
+    std::string err;
+};
+
+// Runs the tool through the shell with the arguments as written there.
+Outcome runTool(const std::string& arguments) {
     const char* tools = std::getenv("UPDATE_TOOLS_DIR");
-    const std::string command =
-        std::string(tools ? tools : ".") + "/update-sample-site " + arguments + " >/dev/null 2>&1";
+    testsupport::TempDir out;
+    const std::string errFile = (out / "err").string();
+    const std::string command = std::string(tools ? tools : ".") + "/update-sample-site " +
+                                arguments + " >/dev/null 2>" + errFile;
     const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    Outcome outcome;
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.err = testsupport::readFile(errFile);
+    return outcome;
 }
 
 } // namespace
@@ -28,7 +40,7 @@ int runTool(const std::string& arguments) {
 TEST(SampleSiteTool, MakesALoggableSiteWithItsOwnRegistry) {
     testsupport::TempDir dir;
     const std::string site = (dir / "site").string();
-    ASSERT_EQ(runTool(site), 0);
+    ASSERT_EQ(runTool(site).status, 0);
 
     testsupport::ScopedEnv registry("UPDATE_REGISTRY_DIR", site + "/registry");
     std::string version;
@@ -62,11 +74,35 @@ TEST(SampleSiteTool, MakesALoggableSiteWithItsOwnRegistry) {
     EXPECT_EQ(update::connect::readStoredNew(admin->text("PASSWORDSQL")), "masterkey");
 }
 
-TEST(SampleSiteTool, RefusesToOverwriteASiteOrRunWithoutFolder) {
+TEST(SampleSiteTool, RefusesToOverwriteASite) {
     testsupport::TempDir dir;
     const std::string site = (dir / "site").string();
-    ASSERT_EQ(runTool(site), 0);
-    EXPECT_EQ(runTool(site), 1);
-    EXPECT_EQ(runTool(""), 1);
-    EXPECT_EQ(runTool("--bogus"), 1);
+    ASSERT_EQ(runTool(site).status, 0);
+    const Outcome again = runTool(site);
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("catalex.fdb exists already"), std::string::npos) << again.err;
+}
+
+TEST(SampleSiteTool, WrongCommandLinesEndWithStatusTwoAndThePointerToHelp) {
+    testsupport::TempDir dir;
+    const std::string site = (dir / "site").string();
+    struct Case {
+        std::string arguments;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"", "the FOLDER of the site is missing"},
+        {"''", "the FOLDER of the site is missing"},
+        {"--bogus", "unknown option '--bogus'"},
+        {"-x " + site, "unknown option '-x'"},
+        {site + " " + site, "one FOLDER expected, 2 given"},
+    };
+    for (const auto& c : cases) {
+        const Outcome o = runTool(c.arguments);
+        EXPECT_EQ(o.status, 2) << c.arguments;
+        EXPECT_EQ(o.err, std::string("update-sample-site: ") + c.message +
+                             "\nTry 'update-sample-site --help'.\n")
+            << c.arguments;
+    }
+    EXPECT_FALSE(std::filesystem::exists(site)) << "a wrong command line made nothing";
 }

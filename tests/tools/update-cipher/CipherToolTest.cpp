@@ -25,11 +25,15 @@ struct Outcome {
 
 class CipherTool : public ::testing::Test {
 protected:
-    Outcome run(const std::vector<std::string>& args) {
+    // Runs the tool with its standard output going to outFile (by default a file of the test).
+    Outcome run(const std::vector<std::string>& args, std::string outFile = "") {
         const char* dir = std::getenv("UPDATE_TOOLS_DIR");
         EXPECT_NE(dir, nullptr) << "UPDATE_TOOLS_DIR is not set";
         const std::string program = std::string(dir ? dir : ".") + "/update-cipher";
-        const std::string outFile = (tmp_ / "out").string();
+        const bool ownOut = outFile.empty();
+        if (ownOut) {
+            outFile = (tmp_ / "out").string();
+        }
         const std::string errFile = (tmp_ / "err").string();
 
         posix_spawn_file_actions_t actions;
@@ -55,7 +59,7 @@ protected:
         int wstatus = 0;
         waitpid(pid, &wstatus, 0);
         outcome.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-        outcome.out = testsupport::readFile(outFile);
+        outcome.out = ownOut ? testsupport::readFile(outFile) : "";
         outcome.err = testsupport::readFile(errFile);
         return outcome;
     }
@@ -124,10 +128,7 @@ TEST_F(CipherTool, Help) {
     EXPECT_NE(o.out.find("UPDATE_SHIFT_KEY_TABLE"), std::string::npos);
 }
 
-TEST_F(CipherTool, BadInputEndsWithStatusOneAndAMessage) {
-    // The stored form of a value holding a control character: not text.
-    const std::string controlValue =
-        update::connect::BytesToDigits(update::connect::loginRc4(std::string("a\x01", 2)));
+TEST_F(CipherTool, WrongCommandLinesEndWithStatusTwoAndThePointerToHelp) {
     struct Case {
         std::vector<std::string> args;
         const char* message;
@@ -144,6 +145,30 @@ TEST_F(CipherTool, BadInputEndsWithStatusOneAndAMessage) {
         {{"shift-decode", "--mode", "3", "x"}, "the mode must be 1 or 2, not \"3\""},
         {{"shift-decode", "--mode", "one", "x"}, "the mode must be 1 or 2"},
         {{"shift-encode", "--mode", "1"}, "the text is missing"},
+    };
+    for (const auto& c : cases) {
+        const Outcome o = run(c.args);
+        const std::string shown = c.args.empty() ? "(none)" : c.args[0];
+        EXPECT_EQ(o.status, 2) << shown;
+        EXPECT_EQ(o.out, "") << shown;
+        EXPECT_EQ(o.err.rfind("update-cipher: ", 0), 0u) << o.err;
+        EXPECT_NE(o.err.find(c.message), std::string::npos) << shown << ": " << o.err;
+        const std::string tryHelp = "\nTry 'update-cipher --help'.\n";
+        EXPECT_TRUE(o.err.size() > tryHelp.size() &&
+                    o.err.compare(o.err.size() - tryHelp.size(), tryHelp.size(), tryHelp) == 0)
+            << shown << ": " << o.err;
+    }
+}
+
+TEST_F(CipherTool, ValuesThatCannotBeUsedEndWithStatusTwoAndTheReason) {
+    // The stored form of a value holding a control character: not text.
+    const std::string controlValue =
+        update::connect::BytesToDigits(update::connect::loginRc4(std::string("a\x01", 2)));
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Case cases[] = {
         {{"store", "日本"}, "windows-1251"},
         {{"store", "\xFF"}, "invalid UTF-8"},
         {{"shift-decode", "--mode", "2", "日本"}, "windows-1251"},
@@ -155,12 +180,18 @@ TEST_F(CipherTool, BadInputEndsWithStatusOneAndAMessage) {
     };
     for (const auto& c : cases) {
         const Outcome o = run(c.args);
-        const std::string shown = c.args.empty() ? "(none)" : c.args[0];
-        EXPECT_EQ(o.status, 1) << shown;
-        EXPECT_EQ(o.out, "") << shown;
+        EXPECT_EQ(o.status, 2) << c.args[1];
+        EXPECT_EQ(o.out, "") << c.args[1];
         EXPECT_EQ(o.err.rfind("update-cipher: ", 0), 0u) << o.err;
-        EXPECT_NE(o.err.find(c.message), std::string::npos) << shown << ": " << o.err;
+        EXPECT_NE(o.err.find(c.message), std::string::npos) << c.args[1] << ": " << o.err;
+        EXPECT_EQ(o.err.find("Try '"), std::string::npos) << o.err;
     }
+}
+
+TEST_F(CipherTool, AResultThatCannotBeWrittenIsAFailure) {
+    const Outcome o = run({"store", "masterkey"}, "/dev/full");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("update-cipher: cannot write the result"), std::string::npos) << o.err;
 }
 
 TEST_F(CipherTool, MalformedKeyTableIsReportedOnlyWhereTheShiftCipherIsUsed) {
@@ -171,7 +202,7 @@ TEST_F(CipherTool, MalformedKeyTableIsReportedOnlyWhereTheShiftCipherIsUsed) {
           std::vector<std::string>{"read", "--old", "x"},
           std::vector<std::string>{"shift-encode", "--mode", "2", "x"}}) {
         const Outcome o = run(args);
-        EXPECT_EQ(o.status, 1) << args[0];
+        EXPECT_EQ(o.status, 2) << args[0];
         EXPECT_NE(o.err.find(table), std::string::npos) << o.err;
         EXPECT_NE(o.err.find("holds 3 values"), std::string::npos) << o.err;
     }
