@@ -25,5 +25,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # run time (libEngine12.so of firebird3.0-server-core); dpkg-shlibdeps cannot see that.
 set(UPDATE_PACKAGE_DEPENDS firebird3.0-server-core)
 list(JOIN UPDATE_PACKAGE_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+# unixODBC reaches MSSQL through the FreeTDS driver; an Oracle driver is the site's own.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS tdsodbc)
 
 include(CPack)
