@@ -23,6 +23,7 @@
 #include "platform/registry/RegTree.h"
 #include "platform/registry/Registry.h"
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -65,9 +66,16 @@ struct RegScript {
 
 // Parses a whole file. Throws RegFormatError.
 RegScript parseRegText(std::string_view bytes);
+// Parses a whole file, handing each section to sink as soon as it is read, so that the file
+// need not be held twice. Throws RegFormatError, possibly after some sections were handed on.
+void parseRegText(std::string_view bytes, const std::function<void(RegSection&&)>& sink);
 
-// Applies the sections of one root, in order, to the tree of that root.
+// Applies the sections of one root, in order, to the tree of that root. The second form moves
+// the data of those sections out of script instead of copying it.
 void applyScript(const RegScript& script, Root root, RegKey& top);
+void applyScript(RegScript&& script, Root root, RegKey& top);
+// Applies one section to the tree of its root, its data moved out of it.
+void applySection(RegSection&& section, RegKey& top);
 
 // The text of a file holding the key at path below root with all its subkeys (for an empty
 // path: all keys of the root).

@@ -85,7 +85,7 @@ void appendValue(std::string& out, const RegValue& value) {
               isTextType(value.type) ? utf8ToUtf16le(value.data) : std::string(value.data));
 }
 
-void appendKey(std::string& out, const std::string& keyLine, const RegKey& key) {
+void appendKey(std::string& out, std::string_view keyLine, const RegKey& key) {
     out += '[';
     out += keyLine;
     out += "]\n";
@@ -93,23 +93,29 @@ void appendKey(std::string& out, const std::string& keyLine, const RegKey& key) 
         appendValue(out, value);
     }
     out += '\n';
-    for (const auto& sub : key.subkeys()) {
-        appendKey(out, keyLine + '\\' + sub.name(), sub);
-    }
 }
 
 } // namespace
 
 std::string formatRegText(Root root, const KeyPath& path, const RegKey& key) {
     std::string out = "Windows Registry Editor Version 5.00\n\n";
-    const std::string base = rootName(root);
-    if (path.empty()) {
-        for (const auto& sub : key.subkeys()) {
-            appendKey(out, base + '\\' + sub.name(), sub);
-        }
-    } else {
-        appendKey(out, base + '\\' + joinKeyPath(path), key);
+    std::string base = rootName(root);
+    if (!path.empty()) {
+        base += '\\';
+        base += joinKeyPath(path);
     }
+    std::string keyLine;
+    visitKeys(key, [&](const KeyPath& below, const RegKey& found) {
+        if (below.empty() && path.empty()) {
+            return; // the root key itself has no section
+        }
+        keyLine = base;
+        for (const auto& name : below) {
+            keyLine += '\\';
+            keyLine += name;
+        }
+        appendKey(out, keyLine, found);
+    });
     return out;
 }
 

@@ -3,7 +3,9 @@
 #include "platform/registry/Utf16.h"
 #include "platform/text/Text.h"
 
+#include <functional>
 #include <optional>
+#include <type_traits>
 
 namespace platform::registry {
 
@@ -42,56 +44,71 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && text::equalsNoCase(s.substr(0, prefix.size()), prefix);
 }
 
-// The file's bytes as UTF-8 text, byte-order mark removed.
-std::string decodeFile(std::string_view bytes) {
+// The file's bytes as UTF-8 text, byte-order mark removed: a view of bytes, or of decoded
+// when they had to be converted.
+std::string_view decodeFile(std::string_view bytes, std::string& decoded) {
     if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-        return utf16leToUtf8(bytes.substr(2));
+        decoded = utf16leToUtf8(bytes.substr(2));
+        return decoded;
     }
     if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {
         std::string swapped(bytes.substr(2));
         for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) {
             std::swap(swapped[i], swapped[i + 1]);
         }
-        return utf16leToUtf8(swapped);
+        decoded = utf16leToUtf8(swapped);
+        return decoded;
     }
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         bytes.remove_prefix(3);
     }
     if (text::isValidUtf8(bytes)) {
-        return std::string(bytes);
+        return bytes;
     }
-    return text::cp1251ToUtf8(bytes);
+    decoded = text::cp1251ToUtf8(bytes);
+    return decoded;
 }
 
 struct Line {
-    std::string text;
+    std::string_view text;
     int number = 0;
 };
 
-std::vector<Line> splitLines(const std::string& text) {
-    std::vector<Line> lines;
-    std::size_t pos = 0;
-    int number = 1;
-    while (pos <= text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string::npos) {
-            end = text.size();
+// The lines of a text one by one, ended by CR LF, LF or CR; a text ending in a line break has
+// an empty last line.
+class LineReader {
+public:
+    explicit LineReader(std::string_view text) : text_(text) {}
+
+    bool atEnd() const { return pos_ > text_.size(); }
+
+    Line next() {
+        std::size_t end = text_.find_first_of("\r\n", pos_);
+        if (end == std::string_view::npos) {
+            end = text_.size();
         }
-        lines.push_back(Line{text.substr(pos, end - pos), number++});
-        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() &&
-            text[end + 1] == '\n') {
+        const Line line{text_.substr(pos_, end - pos_), number_++};
+        if (end < text_.size() && text_[end] == '\r' && end + 1 < text_.size() &&
+            text_[end + 1] == '\n') {
             ++end;
         }
-        pos = end + 1;
+        pos_ = end + 1;
+        return line;
     }
-    return lines;
-}
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    int number_ = 1;
+};
 
 class Parser {
 public:
-    explicit Parser(std::string text) : lines_(splitLines(text)) {}
+    // text must outlive the parser; each section goes to sink once it is complete.
+    Parser(std::string_view text, const std::function<void(RegSection&&)>& sink)
+        : lines_(text), sink_(sink) {}
 
-    RegScript run() {
+    void run() {
         readHeader();
         while (nextLogicalLine()) {
             if (line_.front() == '[') {
@@ -102,17 +119,25 @@ public:
                 fail("unrecognised line");
             }
         }
-        return std::move(script_);
+        flush();
     }
 
 private:
+    void flush() {
+        if (inSection_) {
+            sink_(std::move(current_));
+            current_ = RegSection();
+            inSection_ = false;
+        }
+    }
+
     [[noreturn]] void fail(const std::string& message) const {
         throw RegFormatError(lineNumber_, message);
     }
 
     void readHeader() {
-        while (next_ < lines_.size()) {
-            const Line& l = lines_[next_++];
+        while (!lines_.atEnd()) {
+            const Line l = lines_.next();
             const std::string_view t = trimSpaces(l.text);
             if (t.empty()) {
                 continue;
@@ -134,18 +159,23 @@ private:
 
     // The next line that is neither blank nor a comment, its continuation lines joined.
     bool nextLogicalLine() {
-        while (next_ < lines_.size()) {
-            const Line& l = lines_[next_++];
+        while (!lines_.atEnd()) {
+            const Line l = lines_.next();
             std::string_view t = trimSpaces(l.text);
             if (t.empty() || t.front() == ';') {
                 continue;
             }
             lineNumber_ = l.number;
-            line_ = std::string(t);
-            while (!line_.empty() && line_.back() == '\\' && next_ < lines_.size()) {
-                line_.pop_back();
-                line_ += trimSpaces(lines_[next_++].text);
+            line_ = t;
+            if (line_.back() != '\\' || lines_.atEnd()) {
+                return true;
             }
+            joined_ = t;
+            while (!joined_.empty() && joined_.back() == '\\' && !lines_.atEnd()) {
+                joined_.pop_back();
+                joined_ += trimSpaces(lines_.next().text);
+            }
+            line_ = joined_;
             return true;
         }
         return false;
@@ -188,7 +218,9 @@ private:
         if (section.remove && section.path.empty()) {
             fail("a root key cannot be deleted");
         }
-        script_.sections.push_back(std::move(section));
+        flush();
+        current_ = std::move(section);
+        inSection_ = true;
     }
 
     // A quoted text starting at pos (at the opening quote); pos ends after the closing quote.
@@ -214,10 +246,10 @@ private:
     }
 
     void valueLine() {
-        if (script_.sections.empty()) {
+        if (!inSection_) {
             fail("a value before the first key line");
         }
-        RegSection& section = script_.sections.back();
+        RegSection& section = current_;
         RegValueEntry entry;
         std::size_t pos = 0;
         if (line_.front() == '@') {
@@ -241,7 +273,8 @@ private:
                 ++p;
             }
             entry.type = kRegSz;
-            entry.data = quoted(p) + '\0';
+            entry.data = quoted(p);
+            entry.data += '\0';
             if (!trimSpaces(std::string_view(line_).substr(p)).empty()) {
                 fail("unexpected text after the closing quote");
             }
@@ -323,38 +356,70 @@ private:
         return text::isValidUtf8(bytes) ? bytes : text::cp1251ToUtf8(bytes);
     }
 
-    std::vector<Line> lines_;
-    std::size_t next_ = 0;
-    std::string line_;
+    LineReader lines_;
+    std::string_view line_; // the current logical line: in the text, or joined_
+    std::string joined_;
     int lineNumber_ = 1;
     bool unicode_ = true;
-    RegScript script_;
+    const std::function<void(RegSection&&)>& sink_;
+    RegSection current_;
+    bool inSection_ = false;
 };
 
 } // namespace
 
-RegScript parseRegText(std::string_view bytes) {
-    return Parser(decodeFile(bytes)).run();
+void parseRegText(std::string_view bytes, const std::function<void(RegSection&&)>& sink) {
+    std::string decoded;
+    Parser(decodeFile(bytes, decoded), sink).run();
 }
 
-void applyScript(const RegScript& script, Root root, RegKey& top) {
-    for (const auto& section : script.sections) {
+RegScript parseRegText(std::string_view bytes) {
+    RegScript script;
+    parseRegText(bytes,
+                 [&](RegSection&& section) { script.sections.push_back(std::move(section)); });
+    return script;
+}
+
+namespace {
+
+template <class Section> void applySection(Section& section, RegKey& top) {
+    if (section.remove) {
+        top.remove(section.path);
+        return;
+    }
+    RegKey& key = top.create(section.path);
+    for (auto& value : section.values) {
+        if (value.remove) {
+            key.removeValue(value.name);
+        } else if constexpr (std::is_const_v<Section>) {
+            key.setValue(value.name, value.type, value.data);
+        } else {
+            key.setValue(value.name, value.type, std::move(value.data));
+        }
+    }
+}
+
+template <class Script> void applySections(Script& script, Root root, RegKey& top) {
+    for (auto& section : script.sections) {
         if (section.root != root) {
             continue;
         }
-        if (section.remove) {
-            top.remove(section.path);
-            continue;
-        }
-        RegKey& key = top.create(section.path);
-        for (const auto& value : section.values) {
-            if (value.remove) {
-                key.removeValue(value.name);
-            } else {
-                key.setValue(value.name, value.type, value.data);
-            }
-        }
+        applySection(section, top);
     }
+}
+
+} // namespace
+
+void applyScript(const RegScript& script, Root root, RegKey& top) {
+    applySections(script, root, top);
+}
+
+void applyScript(RegScript&& script, Root root, RegKey& top) {
+    applySections(script, root, top);
+}
+
+void applySection(RegSection&& section, RegKey& top) {
+    applySection<RegSection>(section, top);
 }
 
 } // namespace platform::registry

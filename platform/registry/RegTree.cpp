@@ -5,6 +5,14 @@
 #include <algorithm>
 
 namespace platform::registry {
+namespace {
+
+// The form under which a name is indexed: names that match ignoring case have the same one.
+std::string indexName(std::string_view name) {
+    return text::localeUpper(name);
+}
+
+} // namespace
 
 bool isTextType(std::uint32_t type) {
     return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
@@ -14,7 +22,28 @@ bool sameName(std::string_view a, std::string_view b) {
     if (a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin())) {
         return true;
     }
-    return text::localeUpper(a) == text::localeUpper(b);
+    return indexName(a) == indexName(b);
+}
+
+RegKey::~RegKey() {
+    // Each pass takes the subkeys of the keys about to go, so that every key is destroyed
+    // without subkeys of its own.
+    if (subkeys_.empty()) {
+        return;
+    }
+    std::vector<std::list<RegKey>> pending;
+    pending.emplace_back().swap(subkeys_);
+    while (!pending.empty()) {
+        std::list<RegKey> keys;
+        keys.swap(pending.back());
+        pending.pop_back();
+        for (auto& key : keys) {
+            key.subkeyIndex_.clear();
+            if (!key.subkeys_.empty()) {
+                pending.emplace_back().swap(key.subkeys_);
+            }
+        }
+    }
 }
 
 const RegKey* RegKey::find(const KeyPath& path) const {
@@ -32,14 +61,18 @@ RegKey* RegKey::find(const KeyPath& path) {
     return key;
 }
 
+const RegKey* RegKey::subkey(std::string_view name) const {
+    return const_cast<RegKey*>(this)->findSubkey(name);
+}
+
 RegKey& RegKey::create(const KeyPath& path) {
     RegKey* key = this;
     for (const auto& name : path) {
-        RegKey* sub = key->findSubkey(name);
-        if (sub == nullptr) {
-            sub = &key->subkeys_.emplace_back(name);
+        auto [it, added] = key->subkeyIndex_.try_emplace(indexName(name));
+        if (added) {
+            it->second = key->subkeys_.insert(key->subkeys_.end(), RegKey(name));
         }
-        key = sub;
+        key = &*it->second;
     }
     return *key;
 }
@@ -52,53 +85,69 @@ bool RegKey::remove(const KeyPath& path) {
     if (parent == nullptr) {
         return false;
     }
-    auto& list = parent->subkeys_;
-    const auto it = std::find_if(list.begin(), list.end(),
-                                 [&](const RegKey& k) { return sameName(k.name_, path.back()); });
-    if (it == list.end()) {
+    const auto it = parent->subkeyIndex_.find(indexName(path.back()));
+    if (it == parent->subkeyIndex_.end()) {
         return false;
     }
-    list.erase(it);
+    parent->subkeys_.erase(it->second);
+    parent->subkeyIndex_.erase(it);
     return true;
 }
 
 RegKey* RegKey::findSubkey(std::string_view name) {
-    for (auto& sub : subkeys_) {
-        if (sameName(sub.name_, name)) {
-            return &sub;
-        }
-    }
-    return nullptr;
+    const auto it = subkeyIndex_.find(indexName(name));
+    return it == subkeyIndex_.end() ? nullptr : &*it->second;
 }
 
 const RegValue* RegKey::findValue(std::string_view name) const {
-    for (const auto& value : values_) {
-        if (sameName(value.name, name)) {
-            return &value;
-        }
-    }
-    return nullptr;
+    const auto it = valueIndex_.find(indexName(name));
+    return it == valueIndex_.end() ? nullptr : &*it->second;
 }
 
 void RegKey::setValue(std::string_view name, std::uint32_t type, std::string data) {
-    for (auto& value : values_) {
-        if (sameName(value.name, name)) {
-            value.type = type;
-            value.data = std::move(data);
-            return;
-        }
+    auto [it, added] = valueIndex_.try_emplace(indexName(name));
+    if (added) {
+        it->second =
+            values_.insert(values_.end(), RegValue{std::string(name), type, std::move(data)});
+        return;
     }
-    values_.push_back(RegValue{std::string(name), type, std::move(data)});
+    it->second->type = type;
+    it->second->data = std::move(data);
 }
 
 bool RegKey::removeValue(std::string_view name) {
-    const auto it = std::find_if(values_.begin(), values_.end(),
-                                 [&](const RegValue& v) { return sameName(v.name, name); });
-    if (it == values_.end()) {
+    const auto it = valueIndex_.find(indexName(name));
+    if (it == valueIndex_.end()) {
         return false;
     }
-    values_.erase(it);
+    values_.erase(it->second);
+    valueIndex_.erase(it);
     return true;
+}
+
+void visitKeys(const RegKey& key,
+               const std::function<void(const KeyPath& path, const RegKey& found)>& visit) {
+    struct Level {
+        std::list<RegKey>::const_iterator next;
+        std::list<RegKey>::const_iterator end;
+    };
+    KeyPath path;
+    visit(path, key);
+    std::vector<Level> levels{{key.subkeys().begin(), key.subkeys().end()}};
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        if (level.next == level.end) {
+            levels.pop_back();
+            if (!path.empty()) {
+                path.pop_back();
+            }
+            continue;
+        }
+        const RegKey& sub = *level.next++;
+        path.push_back(sub.name());
+        visit(path, sub);
+        levels.push_back({sub.subkeys().begin(), sub.subkeys().end()});
+    }
 }
 
 } // namespace platform::registry

@@ -2,10 +2,15 @@
 
 // The keys and values of one root key in memory. Key and value names are matched ignoring
 // case (ASCII and Cyrillic letters); a name keeps the case in which it was first written.
+// Subkeys and values keep the order in which they were added; each key indexes them by
+// name, so finding, adding and removing one takes the same time however many there are.
 
 #include <cstdint>
+#include <functional>
+#include <list>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform::registry {
@@ -38,13 +43,20 @@ struct RegValue {
 class RegKey {
 public:
     explicit RegKey(std::string name = {}) : name_(std::move(name)) {}
+    // Frees the subkeys level by level, so a deep tree never runs out of stack.
+    ~RegKey();
+    RegKey(RegKey&&) = default;
+    RegKey& operator=(RegKey&&) = default;
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
 
     const std::string& name() const { return name_; }
-    const std::vector<RegValue>& values() const { return values_; }
-    const std::vector<RegKey>& subkeys() const { return subkeys_; }
+    const std::list<RegValue>& values() const { return values_; }
+    const std::list<RegKey>& subkeys() const { return subkeys_; }
 
     const RegKey* find(const KeyPath& path) const;
     RegKey* find(const KeyPath& path);
+    const RegKey* subkey(std::string_view name) const;
     // The key at path, created with its missing parents.
     RegKey& create(const KeyPath& path);
     // Removes the key at path with all its subkeys; false when there is none. An empty path
@@ -60,8 +72,16 @@ private:
     RegKey* findSubkey(std::string_view name);
 
     std::string name_;
-    std::vector<RegValue> values_;
-    std::vector<RegKey> subkeys_;
+    std::list<RegValue> values_;
+    std::unordered_map<std::string, std::list<RegValue>::iterator> valueIndex_;
+    std::list<RegKey> subkeys_;
+    std::unordered_map<std::string, std::list<RegKey>::iterator> subkeyIndex_;
 };
+
+// Calls visit for key and every key below it, each key before its subkeys, in their order,
+// with the names leading from key to it (empty for key itself). Not recursive: the depth of
+// the tree does not matter.
+void visitKeys(const RegKey& key,
+               const std::function<void(const KeyPath& path, const RegKey& found)>& visit);
 
 } // namespace platform::registry

@@ -115,17 +115,17 @@ RegKey parseStore(Root root, const std::string& path, const std::string& bytes, 
         return top;
     }
     const std::string malformed = "registry store " + path + " is malformed and is left as it is: ";
-    RegScript script;
+    const Root other = root == Root::LocalMachine ? Root::CurrentUser : Root::LocalMachine;
     try {
-        script = parseRegText(bytes);
+        parseRegText(bytes, [&](RegSection&& section) {
+            if (section.root == other) {
+                throw StoreError(malformed + "it holds keys of " + rootName(other));
+            }
+            applySection(std::move(section), top);
+        });
     } catch (const RegFormatError& e) {
         throw StoreError(malformed + e.what());
     }
-    const Root other = root == Root::LocalMachine ? Root::CurrentUser : Root::LocalMachine;
-    if (script.touches(other)) {
-        throw StoreError(malformed + "it holds keys of " + rootName(other));
-    }
-    applyScript(script, root, top);
     return top;
 }
 

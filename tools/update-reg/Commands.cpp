@@ -55,10 +55,10 @@ std::string valueLabel(const std::string& name) {
 // The path of an existing key with the names in their stored case.
 KeyPath storedPath(const RegKey& top, const KeyPath& path) {
     KeyPath stored;
-    KeyPath prefix;
+    const RegKey* key = &top;
     for (const auto& name : path) {
-        prefix.push_back(name);
-        stored.push_back(top.find(prefix)->name());
+        key = key->subkey(name);
+        stored.push_back(key->name());
     }
     return stored;
 }
@@ -80,20 +80,30 @@ void showValue(std::ostream& out, const RegValue& value) {
         << showData(value.type, value.data) << '\n';
 }
 
-void showKey(std::ostream& out, Root root, const KeyPath& path, const RegKey& key, bool recursive) {
+void showValues(std::ostream& out, Root root, const KeyPath& path, const RegKey& key) {
     out << fullName(root, path) << '\n';
     for (const auto& value : key.values()) {
         showValue(out, value);
     }
     out << '\n';
+}
+
+void showKey(std::ostream& out, Root root, const KeyPath& path, const RegKey& key, bool recursive) {
+    if (recursive) {
+        KeyPath full;
+        visitKeys(key, [&](const KeyPath& below, const RegKey& found) {
+            full = path;
+            full.insert(full.end(), below.begin(), below.end());
+            showValues(out, root, full, found);
+        });
+        return;
+    }
+    showValues(out, root, path, key);
+    KeyPath subPath = path;
     for (const auto& sub : key.subkeys()) {
-        KeyPath subPath = path;
         subPath.push_back(sub.name());
-        if (recursive) {
-            showKey(out, root, subPath, sub, true);
-        } else {
-            out << fullName(root, subPath) << '\n';
-        }
+        out << fullName(root, subPath) << '\n';
+        subPath.pop_back();
     }
 }
 
