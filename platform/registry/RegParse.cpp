@@ -218,6 +218,9 @@ private:
         if (section.remove && section.path.empty()) {
             fail("a root key cannot be deleted");
         }
+        if (const std::string problem = keyPathProblem(section.path); !problem.empty()) {
+            fail("invalid key: " + problem);
+        }
         flush();
         current_ = std::move(section);
         inSection_ = true;
@@ -256,6 +259,9 @@ private:
             pos = 1;
         } else {
             entry.name = quoted(pos);
+            if (nameLength(entry.name) > kMaxValueNameLength) {
+                fail("invalid value name: " + valueNameProblem(entry.name));
+            }
         }
         while (pos < line_.size() && isSpace(line_[pos])) {
             ++pos;

@@ -16,7 +16,7 @@ constexpr std::size_t kReadLimit = 1024;
 template <class Take>
 long readValue(Root root, const std::string& path, const std::string& name, Take&& take) {
     const auto keyPath = splitKeyPath(path);
-    if (!keyPath) {
+    if (!keyPath || nameLength(name) > kMaxValueNameLength) {
         return kInvalidData;
     }
     RegKey top;
@@ -39,7 +39,7 @@ long readValue(Root root, const std::string& path, const std::string& name, Take
 long writeValue(Root root, const std::string& path, const std::string& name, std::uint32_t type,
                 const std::string& data) {
     const auto keyPath = splitKeyPath(path);
-    if (!keyPath || !isValidName(name)) {
+    if (!keyPath || !valueNameProblem(name).empty()) {
         return kInvalidData;
     }
     try {

@@ -21,6 +21,20 @@ struct KeyName {
     KeyPath path;
 };
 
+// A name as a message shows it: one that is too long to read is cut after its first
+// characters.
+std::string shortened(const std::string& name) {
+    constexpr std::size_t kShown = 60;
+    if (name.size() <= kShown + 3) {
+        return name;
+    }
+    std::size_t end = kShown;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) {
+        --end; // not inside a character
+    }
+    return name.substr(0, end) + "...";
+}
+
 KeyName parseKeyName(const std::string& text) {
     const std::size_t slash = text.find('\\');
     const auto root = parseRootName(std::string_view(text).substr(0, slash));
@@ -31,9 +45,10 @@ KeyName parseKeyName(const std::string& text) {
     }
     KeyName key{*root, {}};
     if (slash != std::string::npos && text.find_first_not_of('\\', slash) != std::string::npos) {
-        const auto path = splitKeyPath(text.substr(slash + 1));
+        std::string problem;
+        const auto path = splitKeyPath(text.substr(slash + 1), &problem);
         if (!path) {
-            throw ToolError("invalid key '" + text + "'");
+            throw ToolError("invalid key '" + shortened(text) + "': " + problem);
         }
         key.path = *path;
     }
@@ -133,8 +148,8 @@ void add(const Arguments& args) {
     std::uint32_t type = kRegSz;
     std::string data;
     if (args.value) {
-        if (!isValidName(*args.value)) {
-            throw ToolError("invalid value name '" + *args.value + "'");
+        if (const std::string problem = valueNameProblem(*args.value); !problem.empty()) {
+            throw ToolError("invalid value name '" + shortened(*args.value) + "': " + problem);
         }
         type = args.type ? parseTypeName(*args.type) : kRegSz;
         data = parseData(type, args.data.value_or(std::string()));

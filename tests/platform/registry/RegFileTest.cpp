@@ -159,6 +159,10 @@ TEST(RegFile, MalformedTextNamesTheLine) {
         int line;
     };
     const std::string h = "Windows Registry Editor Version 5.00\n\n";
+    std::string deep513;
+    for (int i = 0; i < 513; ++i) {
+        deep513 += "\\L";
+    }
     const Case cases[] = {
         {"no header", "[HKEY_CURRENT_USER\\A]\n", 1},
         {"empty file", "", 1},
@@ -182,6 +186,10 @@ TEST(RegFile, MalformedTextNamesTheLine) {
         {"bad type", h + "[HKCU\\A]\n\"a\"=hex(z):00\n", 4},
         {"unknown data", h + "[HKCU\\A]\n\"a\"=qword:1\n", 4},
         {"stray line", h + "[HKCU\\A]\nloose text\n", 4},
+        {"key 513 levels deep", h + "[HKCU" + deep513 + "]\n", 3},
+        {"key deleted 513 levels deep", h + "[-HKCU" + deep513 + "]\n", 3},
+        {"key name of 256", h + "[HKCU\\" + std::string(256, 'k') + "]\n", 3},
+        {"value name of 16384", h + "[HKCU\\A]\n\"" + std::string(16384, 'v') + "\"=\"\"\n", 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -205,4 +213,18 @@ TEST(Utf16, ConvertsBothWaysAndMarksWhatHasNoUtf8) {
               "\xEF\xBF\xBD"
               "a");
     EXPECT_EQ(utf16leToUtf8(std::string("a\0b", 3)), "a\xEF\xBF\xBD");
+}
+
+TEST(RegFile, KeysAtTheDepthLimitAreReadAndWritten) {
+    std::string deep512;
+    KeyPath path;
+    for (int i = 0; i < 512; ++i) {
+        deep512 += "\\L" + std::to_string(i);
+        path.push_back("L" + std::to_string(i));
+    }
+    const RegKey top = load(Root::CurrentUser, "Windows Registry Editor Version 5.00\n\n[HKCU" +
+                                                   deep512 + "]\n\"v\"=dword:00000001\n");
+    ASSERT_NE(top.find(path), nullptr);
+    const std::string text = formatRegText(Root::CurrentUser, {}, top);
+    EXPECT_EQ(describe(load(Root::CurrentUser, text)), describe(top));
 }

@@ -1,5 +1,6 @@
 #include "platform/registry/RegTree.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace platform::registry;
@@ -67,4 +68,35 @@ TEST(RegTree, MovedTreeKeepsItsIndex) {
     EXPECT_EQ(assigned.find({"old"}), nullptr);
     EXPECT_TRUE(assigned.remove({"K50"}));
     EXPECT_EQ(assigned.subkeys().size(), 99u);
+}
+
+TEST(RegTree, DeepTreeIsVisitedAndFreedWithoutRecursion) {
+    // Far deeper than the store keeps, so that recursion would run out of stack.
+    constexpr std::size_t kDepth = 100000;
+    {
+        RegKey top;
+        RegKey* key = &top;
+        for (std::size_t i = 0; i < kDepth; ++i) {
+            key = &key->create({"k"});
+        }
+        key->setValue("bottom", kRegDword, "1234");
+        std::size_t visited = 0;
+        std::size_t deepest = 0;
+        visitKeys(top, [&](const KeyPath& path, const RegKey& found) {
+            ++visited;
+            deepest = std::max(deepest, path.size());
+            if (path.size() == kDepth) {
+                EXPECT_NE(found.findValue("bottom"), nullptr);
+            }
+        });
+        EXPECT_EQ(visited, kDepth + 1);
+        EXPECT_EQ(deepest, kDepth);
+        EXPECT_TRUE(top.find({"k", "k"})->subkeys().size() == 1);
+        EXPECT_TRUE(top.remove({"k", "k", "k"})); // frees all below the second level
+        key = top.find({"k", "k"});
+        ASSERT_TRUE(key->subkeys().empty());
+        for (std::size_t i = 0; i < kDepth; ++i) {
+            key = &key->create({"again"});
+        }
+    } // and the rest goes here
 }

@@ -377,3 +377,61 @@ TEST_F(RegistryTest, StoreFolderFollowsTheEnvironment) {
     testsupport::ScopedEnv noXdg("XDG_CONFIG_HOME");
     EXPECT_EQ(storeFolder(CU), "/home/admin/.config/korvel/registry/");
 }
+
+TEST_F(RegistryTest, PathsAndNamesBeyondTheRegistryLimitsAreInvalidData) {
+    const auto deep = [](std::size_t levels) {
+        std::string path = "Deep";
+        for (std::size_t i = 1; i < levels; ++i) {
+            path += "\\L";
+        }
+        return path;
+    };
+    std::string emoji;
+    for (int i = 0; i < 128; ++i) {
+        emoji += "😀"; // two UTF-16 units each
+    }
+    std::string cyrillic;
+    for (int i = 0; i < 255; ++i) {
+        cyrillic += "ж"; // two bytes, one unit
+    }
+    struct Case {
+        const char* what;
+        std::string path;
+        std::string name;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"512 levels", deep(512), "v", true},
+        {"513 levels", deep(513), "v", false},
+        {"30,000 levels", deep(30000), "v", false},
+        {"key name of 255", "K\\" + std::string(255, 'k'), "v", true},
+        {"key name of 256", "K\\" + std::string(256, 'k'), "v", false},
+        {"Cyrillic key name of 255", "K\\" + cyrillic, "v", true},
+        {"key name of 128 emoji", "K\\" + emoji, "v", false},
+        {"value name of 16383", "K", std::string(16383, 'v'), true},
+        {"value name of 16384", "K", std::string(16384, 'v'), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.kept) {
+            EXPECT_EQ(WriteRegString(LM, c.path, c.name, "x"), kSuccess);
+            std::string text;
+            EXPECT_EQ(ReadRegString(LM, c.path, c.name, text), kSuccess);
+            EXPECT_EQ(DeleteRegKey(LM, c.path), kSuccess);
+            continue;
+        }
+        const std::string before = storeText();
+        const AllResults r = callAll(LM, c.path, c.name);
+        EXPECT_EQ(r.wstr, kInvalidData);
+        EXPECT_EQ(r.wbin, kInvalidData);
+        EXPECT_EQ(r.rstr, kInvalidData);
+        EXPECT_EQ(r.rint, kInvalidData);
+        EXPECT_EQ(r.rbin, kInvalidData);
+        EXPECT_EQ(r.str, kUnchanged);
+        EXPECT_EQ(storeText(), before);
+        if (c.name == "v") { // the key path itself is refused
+            EXPECT_EQ(r.del, kInvalidData);
+            EXPECT_FALSE(r.exists);
+        }
+    }
+}

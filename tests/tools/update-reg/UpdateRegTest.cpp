@@ -322,3 +322,36 @@ TEST_F(UpdateRegTest, HelpDescribesTheCommands) {
     }
     EXPECT_EQ(tool({"query", "-h"}).status, 0);
 }
+
+TEST_F(UpdateRegTest, KeysAndNamesBeyondTheRegistryLimitsAreRefused) {
+    std::string deep = "HKLM\\Software";
+    for (int i = 1; i < 30000; ++i) {
+        deep += "\\L";
+    }
+    const std::string h = "Windows Registry Editor Version 5.00\n\n";
+    writeFile(files / "deep.reg",
+              h + "[HKEY_LOCAL_MACHINE\\Software\\A]\n\"v\"=\"x\"\n\n[" + deep + "]\n");
+    writeFile(files / "name.reg",
+              h + "[HKEY_LOCAL_MACHINE\\Software\\A]\n\"" + std::string(16384, 'n') + "\"=\"x\"\n");
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"add", deep}, "it is 30000 levels deep; a key lies at most 512 levels below its root"},
+        {{"add", "HKLM\\Software\\" + std::string(256, 'k')}, "a key name is 256 characters"},
+        {{"add", "HKLM\\Software\\A", "--value", std::string(16384, 'n')},
+         "the value name is 16384 characters long; the longest is 16383"},
+        {{"import", (files / "deep.reg").string()}, "deep.reg: line 6: invalid key: it is 30000"},
+        {{"import", (files / "name.reg").string()}, "name.reg: line 4: invalid value name"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const ToolRun run = tool(c.args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        // A long key or name is not repeated whole in the message.
+        EXPECT_LT(run.err.size(), 300u) << run.err;
+    }
+    EXPECT_EQ(store(), "<no store>");
+}
