@@ -15,10 +15,14 @@
 //   [-HKEY_CURRENT_USER\X]   deletes the key with its subkeys
 //
 // Reading accepts what the registry editor writes: UTF-16LE or UTF-16BE with a byte-order
-// mark, UTF-8 with or without one (a file that is not UTF-8 is read as windows-1251), the
-// header "REGEDIT4" (whose hex(n) text data is 8-bit rather than UTF-16LE), lines continued
+// mark, UTF-8 with or without one, the header "REGEDIT4" (whose file and hex(n) text data are
+// 8-bit rather than UTF-16LE: UTF-8, or windows-1251 when they are not UTF-8), lines continued
 // with a trailing backslash, comment lines starting with ";", and the short root names HKLM
-// and HKCU. Writing gives UTF-8 without a byte-order mark, lines ending in LF.
+// and HKCU. Text that is not whole in its encoding is refused, never changed: 8-bit text under
+// the header "Windows Registry Editor Version 5.00" that is not UTF-8, UTF-16 with an odd byte
+// or a surrogate without its partner, in the file or in hex(1), hex(2) and hex(7) data. A
+// store file must be UTF-8 throughout. Writing gives UTF-8 without a byte-order mark, lines
+// ending in LF.
 
 #include "platform/registry/RegTree.h"
 #include "platform/registry/Registry.h"
@@ -64,11 +68,16 @@ struct RegScript {
     bool touches(Root root) const;
 };
 
+// Where a text comes from: a file to import, in any encoding described above, or a store file,
+// which must be UTF-8.
+enum class RegSource { ImportFile, StoreFile };
+
 // Parses a whole file. Throws RegFormatError.
-RegScript parseRegText(std::string_view bytes);
+RegScript parseRegText(std::string_view bytes, RegSource source = RegSource::ImportFile);
 // Parses a whole file, handing each section to sink as soon as it is read, so that the file
 // need not be held twice. Throws RegFormatError, possibly after some sections were handed on.
-void parseRegText(std::string_view bytes, const std::function<void(RegSection&&)>& sink);
+void parseRegText(std::string_view bytes, const std::function<void(RegSection&&)>& sink,
+                  RegSource source = RegSource::ImportFile);
 
 // Applies the sections of one root, in order, to the tree of that root. The second form moves
 // the data of those sections out of script instead of copying it.

@@ -3,6 +3,7 @@
 #include "platform/registry/Utf16.h"
 #include "platform/text/Text.h"
 
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <type_traits>
@@ -44,31 +45,6 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && text::equalsNoCase(s.substr(0, prefix.size()), prefix);
 }
 
-// The file's bytes as UTF-8 text, byte-order mark removed: a view of bytes, or of decoded
-// when they had to be converted.
-std::string_view decodeFile(std::string_view bytes, std::string& decoded) {
-    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-        decoded = utf16leToUtf8(bytes.substr(2));
-        return decoded;
-    }
-    if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {
-        std::string swapped(bytes.substr(2));
-        for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) {
-            std::swap(swapped[i], swapped[i + 1]);
-        }
-        decoded = utf16leToUtf8(swapped);
-        return decoded;
-    }
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        bytes.remove_prefix(3);
-    }
-    if (text::isValidUtf8(bytes)) {
-        return bytes;
-    }
-    decoded = text::cp1251ToUtf8(bytes);
-    return decoded;
-}
-
 struct Line {
     std::string_view text;
     int number = 0;
@@ -102,11 +78,131 @@ private:
     int number_ = 1;
 };
 
+// Where the first character of text that is not UTF-8 starts; npos when there is none.
+std::size_t firstInvalidUtf8(std::string_view text) {
+    std::size_t pos = 0;
+    char32_t cp = 0;
+    while (pos < text.size()) {
+        if (!text::decodeUtf8(text, pos, cp)) {
+            return pos;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// The number of the line of text that holds the byte at pos.
+int lineAt(std::string_view text, std::size_t pos) {
+    LineReader lines(text);
+    Line line;
+    while (!lines.atEnd()) {
+        line = lines.next();
+        if (static_cast<std::size_t>(line.text.data() - text.data()) + line.text.size() >= pos) {
+            break;
+        }
+    }
+    return line.number;
+}
+
+// Where UTF-16LE bytes stop being whole UTF-16 text (an odd last byte, a surrogate without
+// its partner), with the reason; npos when they are whole.
+std::size_t firstInvalidUtf16(std::string_view bytes, std::string& why) {
+    const auto unitAt = [&](std::size_t i) {
+        return static_cast<unsigned>(static_cast<unsigned char>(bytes[i]) |
+                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    };
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const unsigned unit = unitAt(i);
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size() && unitAt(i + 2) >= 0xDC00 &&
+            unitAt(i + 2) <= 0xDFFF) {
+            i += 2;
+            continue;
+        }
+        if (unit >= 0xD800 && unit <= 0xDFFF) {
+            why = "a surrogate without its partner";
+            return i;
+        }
+    }
+    if (i < bytes.size()) {
+        why = "an odd number of bytes";
+        return i;
+    }
+    return std::string_view::npos;
+}
+
+// The first line that is not blank.
+std::string_view firstLine(std::string_view text) {
+    LineReader lines(text);
+    while (!lines.atEnd()) {
+        const std::string_view line = trimSpaces(lines.next().text);
+        if (!line.empty()) {
+            return line;
+        }
+    }
+    return {};
+}
+
+// UTF-16LE text of a file to UTF-8; text that is not whole UTF-16 is refused with its line.
+std::string decodeUtf16File(std::string_view bytes) {
+    std::string why;
+    const std::size_t bad = firstInvalidUtf16(bytes, why);
+    if (bad == std::string_view::npos) {
+        return utf16leToUtf8(bytes);
+    }
+    const std::string before = utf16leToUtf8(bytes.substr(0, bad));
+    throw RegFormatError(lineAt(before, before.size()), "not UTF-16 text: " + why);
+}
+
+// The file's bytes as UTF-8 text, byte-order mark removed: a view of bytes, or of decoded
+// when they had to be converted. A store file must be UTF-8; an import file may also be
+// UTF-16 with a byte-order mark or, headed "REGEDIT4", windows-1251.
+std::string_view decodeFile(std::string_view bytes, std::string& decoded, RegSource source) {
+    const bool utf16le = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+    const bool utf16be = bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF';
+    if ((utf16le || utf16be) && source == RegSource::StoreFile) {
+        throw RegFormatError(1, "a registry store must be UTF-8 text, not UTF-16");
+    }
+    if (utf16le) {
+        decoded = decodeUtf16File(bytes.substr(2));
+        return decoded;
+    }
+    if (utf16be) {
+        std::string swapped(bytes.substr(2));
+        for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) {
+            std::swap(swapped[i], swapped[i + 1]);
+        }
+        decoded = decodeUtf16File(swapped);
+        return decoded;
+    }
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        bytes.remove_prefix(3);
+    }
+    const std::size_t bad = firstInvalidUtf8(bytes);
+    if (bad == std::string_view::npos) {
+        return bytes;
+    }
+    const std::string_view header = firstLine(bytes);
+    if (source == RegSource::StoreFile) {
+        throw RegFormatError(lineAt(bytes, bad), "not UTF-8 text: a registry store must be UTF-8");
+    }
+    if (header == kHeader4) {
+        decoded = text::cp1251ToUtf8(bytes);
+        return decoded;
+    }
+    if (header == kHeader5) {
+        throw RegFormatError(lineAt(bytes, bad),
+                             "not UTF-8 text: a file headed \"" + std::string(kHeader5) +
+                                 "\" is UTF-8 or UTF-16; only a \"" + std::string(kHeader4) +
+                                 "\" file may be in windows-1251");
+    }
+    return bytes; // not a registry file at all: the header says so
+}
+
 class Parser {
 public:
     // text must outlive the parser; each section goes to sink once it is complete.
-    Parser(std::string_view text, const std::function<void(RegSection&&)>& sink)
-        : lines_(text), sink_(sink) {}
+    Parser(std::string_view text, RegSource source, const std::function<void(RegSection&&)>& sink)
+        : lines_(text), source_(source), sink_(sink) {}
 
     void run() {
         readHeader();
@@ -298,7 +394,7 @@ private:
             entry.type = hexNumber(data.substr(4, close - 4), 8);
             entry.data = hexBytes(data.substr(close + 2));
             if (isTextType(entry.type)) {
-                entry.data = textData(entry.data);
+                entry.data = textData(entry.type, entry.data);
             }
         } else {
             fail("unrecognised value data");
@@ -354,12 +450,30 @@ private:
         return out;
     }
 
-    // Text data of a hex(n) value as UTF-8.
-    std::string textData(const std::string& bytes) const {
+    // Text data of a hex(n) value as UTF-8. Data that is not whole text in the file's
+    // encoding is refused: it has no UTF-8 form that gives the same bytes back.
+    std::string textData(std::uint32_t type, const std::string& bytes) const {
+        const std::string what = "the data of a hex(" + hexText(type) + ") value ";
         if (unicode_) {
+            std::string why;
+            if (firstInvalidUtf16(bytes, why) != std::string_view::npos) {
+                fail(what + "is not UTF-16 text: " + why);
+            }
             return utf16leToUtf8(bytes);
         }
-        return text::isValidUtf8(bytes) ? bytes : text::cp1251ToUtf8(bytes);
+        if (text::isValidUtf8(bytes)) {
+            return bytes;
+        }
+        if (source_ == RegSource::StoreFile) {
+            fail(what + "is not UTF-8 text: a registry store must be UTF-8");
+        }
+        return text::cp1251ToUtf8(bytes);
+    }
+
+    static std::string hexText(std::uint32_t n) {
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "%x", n);
+        return buffer;
     }
 
     LineReader lines_;
@@ -367,6 +481,7 @@ private:
     std::string joined_;
     int lineNumber_ = 1;
     bool unicode_ = true;
+    RegSource source_;
     const std::function<void(RegSection&&)>& sink_;
     RegSection current_;
     bool inSection_ = false;
@@ -374,15 +489,17 @@ private:
 
 } // namespace
 
-void parseRegText(std::string_view bytes, const std::function<void(RegSection&&)>& sink) {
+void parseRegText(std::string_view bytes, const std::function<void(RegSection&&)>& sink,
+                  RegSource source) {
     std::string decoded;
-    Parser(decodeFile(bytes, decoded), sink).run();
+    Parser(decodeFile(bytes, decoded, source), source, sink).run();
 }
 
-RegScript parseRegText(std::string_view bytes) {
+RegScript parseRegText(std::string_view bytes, RegSource source) {
     RegScript script;
-    parseRegText(bytes,
-                 [&](RegSection&& section) { script.sections.push_back(std::move(section)); });
+    parseRegText(
+        bytes, [&](RegSection&& section) { script.sections.push_back(std::move(section)); },
+        source);
     return script;
 }
 

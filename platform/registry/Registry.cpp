@@ -154,4 +154,13 @@ long ReadRegBinary(Root root, const std::string& path, const std::string& name, 
     });
 }
 
+std::string storeProblem(Root root) {
+    try {
+        loadStore(root);
+    } catch (const StoreError& e) {
+        return e.what();
+    }
+    return {};
+}
+
 } // namespace platform::registry

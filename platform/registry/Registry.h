@@ -29,8 +29,10 @@ inline constexpr long kMoreData = 234;
 // A key path is split at backslashes, empty names skipped; a path that names no key (only
 // backslashes) or holds a line break, a zero byte or invalid UTF-8 gives 13; so does a write
 // of a value whose name holds those, or of a REG_SZ text that is not UTF-8. Key and value names are
-// matched ignoring case (ASCII and Cyrillic letters). A store file that is malformed is never
-// overwritten: every operation on its root gives 5 (RegKeyExists false) until it is mended.
+// matched ignoring case (ASCII and Cyrillic letters). A store file that is malformed (not in
+// the registry-export format, not UTF-8, beyond the limits of key depth and name length) is
+// never overwritten: every operation on its root gives 5 until it is mended, and RegKeyExists
+// gives false, as for a key that does not exist. A caller that must not take a refused store for an empty one asks storeProblem first.
 // Text values are UTF-8; a REG_SZ value's 1024 bytes include its terminating zero.
 long DeleteRegKey(Root root, const std::string& path);
 bool RegKeyExists(Root root, const std::string& path);
@@ -49,6 +51,12 @@ long ReadRegInteger(Root root, const std::string& path, const std::string& name,
                     std::int32_t& value);
 // The bytes read without the last one: the inverse of WriteRegBinary.
 long ReadRegBinary(Root root, const std::string& path, const std::string& name, std::string& text);
+
+// Why the store of a root cannot be used (it cannot be read, or its file is malformed), or an
+// empty text when it can (a missing file is an empty store). The update program and the tools
+// are to report this when they start rather than run as if the store were empty; as yet they
+// do not.
+std::string storeProblem(Root root);
 
 // The folder of the store files, with a trailing '/'.
 std::string storeFolder(Root root);

@@ -117,12 +117,15 @@ RegKey parseStore(Root root, const std::string& path, const std::string& bytes, 
     const std::string malformed = "registry store " + path + " is malformed and is left as it is: ";
     const Root other = root == Root::LocalMachine ? Root::CurrentUser : Root::LocalMachine;
     try {
-        parseRegText(bytes, [&](RegSection&& section) {
-            if (section.root == other) {
-                throw StoreError(malformed + "it holds keys of " + rootName(other));
-            }
-            applySection(std::move(section), top);
-        });
+        parseRegText(
+            bytes,
+            [&](RegSection&& section) {
+                if (section.root == other) {
+                    throw StoreError(malformed + "it holds keys of " + rootName(other));
+                }
+                applySection(std::move(section), top);
+            },
+            RegSource::StoreFile);
     } catch (const RegFormatError& e) {
         throw StoreError(malformed + e.what());
     }

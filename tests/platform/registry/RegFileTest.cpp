@@ -60,7 +60,7 @@ TEST(RegFile, EveryKindOfValueSurvivesWriteAndRead) {
     k.setValue("EmptySz", kRegSz, "");
     k.setValue("InnerZero", kRegSz, std::string("a\0b\0", 4));
     k.setValue("Expand", kRegExpandSz, z("%TEMP%\\x"));
-    k.setValue("Multi", kRegMultiSz, std::string("один\0two\0\0", 14));
+    k.setValue("Multi", kRegMultiSz, std::string("один\0two😀\0\0", 18));
     k.setValue("Dword", kRegDword, std::string("\x78\x56\x34\x12", 4));
     k.setValue("OddDword", kRegDword, std::string("\x01\x02", 2));
     k.setValue("Big", kRegDwordBigEndian, std::string("\x12\x34\x56\x78", 4));
@@ -189,6 +189,16 @@ TEST(RegFile, MalformedTextNamesTheLine) {
         {"key 513 levels deep", h + "[HKCU" + deep513 + "]\n", 3},
         {"key deleted 513 levels deep", h + "[-HKCU" + deep513 + "]\n", 3},
         {"key name of 256", h + "[HKCU\\" + std::string(256, 'k') + "]\n", 3},
+        {"version 5.00 in windows-1251", h + "[HKCU\\A]\n\"a\"=\"\xE7\xED\"\n", 4},
+        {"version 5.00 with a byte-order mark in windows-1251",
+         "\xEF\xBB\xBF" + h + "[HKCU\\A]\r\n\r\n[HKCU\\\xC0]\n", 5},
+        {"odd hex(7) text", h + "[HKCU\\A]\n\"a\"=hex(7):61\n", 4},
+        {"lone high surrogate in hex(1)", h + "[HKCU\\A]\n\"a\"=hex(1):3d,d8,61,00\n", 4},
+        {"high surrogate at the end of hex(1)", h + "[HKCU\\A]\n\"a\"=hex(1):61,00,3d,d8\n", 4},
+        {"lone low surrogate in hex(2)", h + "[HKCU\\A]\n\"a\"=hex(2):00,de,00,00\n", 4},
+        {"UTF-16 file of an odd length", utf16FileOf(h + "[HKCU\\A]\n") + "x", 4},
+        {"lone surrogate in a UTF-16 file",
+         utf16FileOf(h) + std::string("\x00\xd8", 2) + utf8ToUtf16le("\n"), 3},
         {"value name of 16384", h + "[HKCU\\A]\n\"" + std::string(16384, 'v') + "\"=\"\"\n", 4},
     };
     for (const auto& c : cases) {
@@ -227,4 +237,30 @@ TEST(RegFile, KeysAtTheDepthLimitAreReadAndWritten) {
     ASSERT_NE(top.find(path), nullptr);
     const std::string text = formatRegText(Root::CurrentUser, {}, top);
     EXPECT_EQ(describe(load(Root::CurrentUser, text)), describe(top));
+}
+
+TEST(RegFile, StoreFilesMustBeUtf8) {
+    const std::string body = "[HKEY_CURRENT_USER\\Software\\\xCA\xEE\xF0\xE2\xE5\xEB]\n";
+    struct Case {
+        const char* what;
+        std::string text;
+        int line;
+    };
+    const Case refused[] = {
+        {"REGEDIT4 in windows-1251", "REGEDIT4\n\n" + body, 3},
+        {"REGEDIT4 text data in windows-1251", "REGEDIT4\n\n[HKCU\\A]\n\"x\"=hex(1):e7,ed,00\n", 4},
+        {"UTF-16", utf16FileOf("Windows Registry Editor Version 5.00\n"), 1},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.what);
+        EXPECT_NO_THROW(parseRegText(c.text, RegSource::ImportFile));
+        try {
+            parseRegText(c.text, RegSource::StoreFile);
+            ADD_FAILURE() << "no error";
+        } catch (const RegFormatError& e) {
+            EXPECT_EQ(e.line(), c.line) << e.what();
+        }
+    }
+    const std::string utf8 = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n[HKCU\\Корвел]\n";
+    EXPECT_EQ(parseRegText(utf8, RegSource::StoreFile).sections.at(0).path.at(0), "Корвел");
 }

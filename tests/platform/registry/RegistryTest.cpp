@@ -314,9 +314,18 @@ TEST_F(RegistryTest, MalformedStoreIsNeitherReadNorOverwritten) {
                                 "\"Cut\"=\"no end";
     for (const std::string& content :
          {damaged, std::string("not a registry file\n"),
-          std::string("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\X]\n")}) {
+          std::string("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\X]\n"),
+          // One byte that is not UTF-8 (windows-1251 "Корвел") refuses the whole store.
+          std::string("Windows Registry Editor Version 5.00\n\n"
+                      "[HKEY_LOCAL_MACHINE\\Software\\Korvel]\n"
+                      "\"Folder\"=\"/opt/\xCA\xEE\xF0\xE2\xE5\xEB\"\n"),
+          std::string("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Korvel]\n"
+                      "\"Folder\"=\"/opt/\xCA\xEE\xF0\xE2\xE5\xEB\"\n")}) {
         SCOPED_TRACE(content);
         writeFile(storePath(), content);
+        const std::string problem = storeProblem(LM);
+        EXPECT_NE(problem.find(storePath().string() + " is malformed"), std::string::npos)
+            << problem;
         const AllResults r = callAll(LM, "Software\\Korvel", "Folder");
         EXPECT_EQ(r.rstr, kAccessDenied);
         EXPECT_EQ(r.rint, kAccessDenied);
@@ -330,6 +339,7 @@ TEST_F(RegistryTest, MalformedStoreIsNeitherReadNorOverwritten) {
     }
     // The other root is not affected.
     EXPECT_EQ(WriteRegString(CU, "K", "v", "x"), kSuccess);
+    EXPECT_EQ(storeProblem(CU), "");
 }
 
 TEST_F(RegistryTest, StoreThatCannotBeReadOrWrittenIsAccessDenied) {
@@ -357,6 +367,7 @@ TEST_F(RegistryTest, MissingStoreIsEmptyAndCreatedOnFirstWrite) {
     EXPECT_EQ(ReadRegString(LM, "K", "v", text), kFileNotFound);
     EXPECT_FALSE(RegKeyExists(LM, "K"));
     EXPECT_EQ(DeleteRegKey(LM, "K"), kFileNotFound);
+    EXPECT_EQ(storeProblem(LM), "");
     EXPECT_EQ(WriteRegString(LM, "K", "v", "x"), kSuccess);
     EXPECT_TRUE(std::filesystem::exists(dir / "new" / "folder" / "HKLM.reg"));
 }

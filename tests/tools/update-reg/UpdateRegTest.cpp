@@ -189,16 +189,38 @@ TEST_F(UpdateRegTest, MalformedImportChangesNothing) {
     ok({"add", "HKLM\\Software\\A", "--value", "v", "--data", "before"});
     const std::string before = store();
     // The first section is fine; the error is further down.
-    writeFile(files / "bad.reg", "Windows Registry Editor Version 5.00\n\n"
-                                 "[HKEY_LOCAL_MACHINE\\Software\\A]\n"
-                                 "\"v\"=\"after\"\n\n"
-                                 "[HKEY_CURRENT_USER\\Software\\B]\n"
-                                 "\"n\"=dword:xyz\n");
-    const ToolRun run = tool({"import", (files / "bad.reg").string()});
+    for (const std::string& bad :
+         {std::string("\"n\"=dword:xyz"),
+          // text data that is not whole UTF-16 is not made so
+          std::string("\"n\"=hex(7):61,00,62"), std::string("\"n\"=hex(1):3d,d8,00,00")}) {
+        SCOPED_TRACE(bad);
+        writeFile(files / "bad.reg", "Windows Registry Editor Version 5.00\n\n"
+                                     "[HKEY_LOCAL_MACHINE\\Software\\A]\n"
+                                     "\"v\"=\"after\"\n\n"
+                                     "[HKEY_CURRENT_USER\\Software\\B]\n" +
+                                         bad + "\n");
+        const ToolRun run = tool({"import", (files / "bad.reg").string()});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("bad.reg: line 7:"), std::string::npos) << run.err;
+        EXPECT_EQ(store(), before);
+        EXPECT_EQ(store("HKCU.reg"), "<no store>");
+    }
+}
+
+TEST_F(UpdateRegTest, ImportInWindows1251IsRefusedUnlessHeadedRegedit4) {
+    const std::string body = "[HKEY_CURRENT_USER\\Software\\\xCA\xEE\xF0\xE2\xE5\xEB]\n"
+                             "\"\xC8\xEC\xFF\"=\"\xE7\xED\xE0\xF7\xE5\xED\xE8\xE5\"\n";
+    writeFile(files / "new.reg", "Windows Registry Editor Version 5.00\n\n" + body);
+    const ToolRun run = tool({"import", (files / "new.reg").string()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("bad.reg: line 7:"), std::string::npos) << run.err;
-    EXPECT_EQ(store(), before);
+    EXPECT_NE(run.err.find("new.reg: line 3: not UTF-8 text"), std::string::npos) << run.err;
     EXPECT_EQ(store("HKCU.reg"), "<no store>");
+
+    writeFile(files / "old.reg", "REGEDIT4\n\n" + body);
+    ok({"import", (files / "old.reg").string()});
+    std::string text;
+    EXPECT_EQ(ReadRegString(Root::CurrentUser, "Software\\Корвел", "Имя", text), 0);
+    EXPECT_EQ(text, "значение");
 }
 
 TEST_F(UpdateRegTest, ExportThenImportRestoresTheKey) {
