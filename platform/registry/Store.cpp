@@ -200,6 +200,40 @@ void replaceStoreFile(const std::string& folder, const std::string& name, const 
     }
 }
 
+// The file that a store path stands for: the path itself or, when it is a symbolic link, the
+// file that the link leads to (through further links). A write replaces that file, so that
+// the link stays and its target is updated.
+std::string resolveLinks(const std::string& path) {
+    constexpr int kMaxLinks = 40; // as the system follows them
+    std::string current = path;
+    for (int i = 0; i < kMaxLinks; ++i) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return current; // a missing file is created where the last link points
+        }
+        std::error_code ec;
+        const std::filesystem::path target = std::filesystem::read_symlink(current, ec);
+        if (ec) {
+            throw StoreError("registry store: cannot read the link " + current + ": " +
+                             ec.message());
+        }
+        current = target.is_absolute()
+                      ? target.string()
+                      : (std::filesystem::path(current).parent_path() / target).string();
+    }
+    errno = ELOOP;
+    failErrno("cannot follow the links of", path);
+}
+
+// The folder of a file path, with a trailing '/', and the file's name.
+std::pair<std::string, std::string> splitFolder(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return {"./", path};
+    }
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
 } // namespace
 
 std::string storeFolder(Root root) {
@@ -222,7 +256,7 @@ std::string storeFile(Root root) {
 }
 
 RegKey loadStore(Root root) {
-    const std::string path = storeFile(root);
+    const std::string path = resolveLinks(storeFile(root));
     StoreLock lock(path + ".lock", false);
     bool exists = false;
     const std::string bytes = readStoreFile(path, exists);
@@ -231,19 +265,20 @@ RegKey loadStore(Root root) {
 
 void updateStore(Root root, const std::function<bool(RegKey& top)>& change) {
     const std::string folder = storeFolder(root);
-    const std::string path = folder + fileName(root);
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
         throw StoreError("registry store: cannot create the folder " + folder + ": " +
                          ec.message());
     }
+    const std::string path = resolveLinks(folder + fileName(root));
     StoreLock lock(path + ".lock", true);
     bool exists = false;
     const std::string bytes = readStoreFile(path, exists);
     RegKey top = parseStore(root, path, bytes, exists);
     if (change(top)) {
-        replaceStoreFile(folder, fileName(root), formatRegText(root, {}, top));
+        const auto [targetFolder, targetName] = splitFolder(path);
+        replaceStoreFile(targetFolder, targetName, formatRegText(root, {}, top));
     }
 }
 

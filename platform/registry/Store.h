@@ -6,6 +6,8 @@
 // folder, flushes it to disk and renames it over the store. A process that dies in the
 // middle of a write thus leaves the previous store, and writers never lose each other's
 // changes. A store file that is not in the registry-export format is never overwritten.
+// A store file that is a symbolic link stands for the file it leads to: that file is read,
+// locked (its lock file lies beside it) and replaced, in its own folder; the link stays.
 
 #include "platform/registry/RegTree.h"
 #include "platform/registry/Registry.h"

@@ -446,3 +446,43 @@ TEST_F(RegistryTest, PathsAndNamesBeyondTheRegistryLimitsAreInvalidData) {
         }
     }
 }
+
+TEST_F(RegistryTest, StoreThatIsALinkIsWrittenThroughToItsTarget) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir real;
+    putStore("[HKEY_LOCAL_MACHINE\\Software]\n\"Old\"=\"kept\"\n\n");
+    fs::rename(storePath(), real / "site.reg");
+    // HKLM.reg -> hop (relative) -> the real file (absolute).
+    fs::create_symlink(real / "site.reg", dir / "hop");
+    fs::create_symlink("hop", storePath());
+    // HKCU.reg -> a file not there yet, in a relative folder.
+    fs::create_symlink(fs::path("..") / real.path().filename() / "user.reg", storePath(CU));
+
+    ASSERT_EQ(WriteRegString(LM, "Software", "New", "written"), kSuccess);
+    ASSERT_EQ(WriteRegString(CU, "Software", "User", "x"), kSuccess);
+    EXPECT_TRUE(fs::is_symlink(storePath()));
+    EXPECT_TRUE(fs::is_symlink(dir / "hop"));
+    EXPECT_TRUE(fs::is_symlink(storePath(CU)));
+    EXPECT_EQ(readFile(real / "site.reg"), "Windows Registry Editor Version 5.00\n\n"
+                                           "[HKEY_LOCAL_MACHINE\\Software]\n"
+                                           "\"Old\"=\"kept\"\n"
+                                           "\"New\"=\"written\"\n\n");
+    EXPECT_NE(readFile(real / "user.reg").find("\"User\"=\"x\""), std::string::npos);
+    // The lock lies beside the file written, whatever link leads to it.
+    EXPECT_TRUE(fs::exists(real / "site.reg.lock"));
+    EXPECT_FALSE(fs::exists(dir / "HKLM.reg.lock"));
+    std::string text;
+    EXPECT_EQ(ReadRegString(LM, "Software", "Old", text), kSuccess);
+    EXPECT_EQ(text, "kept");
+    EXPECT_EQ(DeleteRegKey(LM, "Software"), kSuccess);
+    EXPECT_TRUE(fs::is_symlink(storePath()));
+    EXPECT_FALSE(RegKeyExists(LM, "Software"));
+
+    // Links that lead round in a circle are an error, and stay as they are.
+    fs::create_symlink("loop", dir / "loop");
+    fs::remove(storePath());
+    fs::create_symlink("loop", storePath());
+    EXPECT_EQ(WriteRegString(LM, "Software", "New", "x"), kAccessDenied);
+    EXPECT_NE(storeProblem(LM).find("HKLM.reg"), std::string::npos) << storeProblem(LM);
+    EXPECT_TRUE(fs::is_symlink(storePath()));
+}
