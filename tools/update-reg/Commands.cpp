@@ -1,13 +1,18 @@
 #include "tools/update-reg/Commands.h"
 
-#include "platform/os/File.h"
 #include "platform/registry/KeyPath.h"
 #include "platform/registry/RegFile.h"
 #include "platform/registry/Store.h"
 #include "tools/update-reg/ValueText.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tools::reg {
 
@@ -184,14 +189,68 @@ void remove(const Arguments& args) {
     });
 }
 
-void import(const Arguments& args) {
-    const std::string& file = args.operands[0];
+// The most that a file to import may hold.
+constexpr std::size_t kMaxImportSize = 64 * 1024 * 1024;
+
+// The whole of a file to import: a regular file of at most kMaxImportSize bytes. Anything else
+// (a folder, a device, a pipe that might never end) is refused before it is read.
+std::string readImportFile(const std::string& file) {
+    const auto failure = [&](const std::string& why) {
+        return ToolError("cannot read " + file + ": " + why);
+    };
+    // Without O_NONBLOCK, opening a named pipe waits for a writer.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        throw failure(std::strerror(errno));
+    }
     std::string bytes;
     try {
-        bytes = platform::os::readWholeFile(file);
-    } catch (const platform::os::FileError&) {
-        throw ToolError("cannot read " + file);
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            throw failure(std::strerror(errno));
+        }
+        if (!S_ISREG(st.st_mode)) {
+            throw failure("not a regular file");
+        }
+        const auto tooLarge = [&] {
+            return failure("larger than 64 MiB, the most that is imported");
+        };
+        if (static_cast<std::uintmax_t>(st.st_size) > kMaxImportSize) {
+            throw tooLarge();
+        }
+        bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+        std::size_t got = 0;
+        for (;;) {
+            if (got == bytes.size()) {
+                if (bytes.size() > kMaxImportSize) {
+                    throw tooLarge(); // it grew while being read
+                }
+                bytes.resize(std::min(bytes.size() * 2, kMaxImportSize + 1));
+            }
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                throw failure(std::strerror(errno));
+            }
+            if (n == 0) {
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+    } catch (...) {
+        ::close(fd);
+        throw;
     }
+    ::close(fd);
+    return bytes;
+}
+
+void import(const Arguments& args) {
+    const std::string& file = args.operands[0];
+    const std::string bytes = readImportFile(file);
     RegScript script;
     try {
         script = parseRegText(bytes);

@@ -6,7 +6,9 @@
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -41,6 +43,8 @@ protected:
             const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             dup2(out, 1);
             dup2(err, 2);
+            alarm(120); // a tool that hangs is stopped rather than the whole test
+
             std::vector<char*> argv{const_cast<char*>(program.c_str())};
             for (const auto& a : args) {
                 argv.push_back(const_cast<char*>(a.c_str()));
@@ -374,6 +378,35 @@ TEST_F(UpdateRegTest, KeysAndNamesBeyondTheRegistryLimitsAreRefused) {
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         // A long key or name is not repeated whole in the message.
         EXPECT_LT(run.err.size(), 300u) << run.err;
+    }
+    EXPECT_EQ(store(), "<no store>");
+}
+
+TEST_F(UpdateRegTest, ImportReadsOnlyRegularFilesOfASaneSize) {
+    ASSERT_EQ(mkfifo((files / "pipe").c_str(), 0600), 0);
+    std::filesystem::create_directory(files / "folder");
+    {
+        // A sparse file one byte larger than the limit.
+        std::ofstream big(files / "big.reg", std::ios::binary);
+    }
+    std::filesystem::resize_file(files / "big.reg", 64 * 1024 * 1024 + 1);
+    struct Case {
+        std::string file;
+        std::string message;
+    };
+    const Case cases[] = {
+        {(files / "pipe").string(), "not a regular file"},
+        {"/dev/zero", "not a regular file"},
+        {(files / "folder").string(), "not a regular file"},
+        {(files / "big.reg").string(), "larger than 64 MiB"},
+        {(files / "missing.reg").string(), "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const ToolRun run = tool({"import", c.file});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("cannot read " + c.file + ": " + c.message), std::string::npos)
+            << run.err;
     }
     EXPECT_EQ(store(), "<no store>");
 }
