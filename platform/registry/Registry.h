@@ -32,8 +32,10 @@ inline constexpr long kMoreData = 234;
 // matched ignoring case (ASCII and Cyrillic letters). A store file that is malformed (not in
 // the registry-export format, not UTF-8, beyond the limits of key depth and name length) is
 // never overwritten: every operation on its root gives 5 until it is mended, and RegKeyExists
-// gives false, as for a key that does not exist. A caller that must not take a refused store for an empty one asks storeProblem first.
-// Text values are UTF-8; a REG_SZ value's 1024 bytes include its terminating zero.
+// gives false, as for a key that does not exist. A store whose lock another process holds for
+// longer than $UPDATE_REGISTRY_LOCK_TIMEOUT seconds (30 when unset) gives 5 too. A caller that must
+// not take a refused store for an empty one asks storeProblem first. Text values are UTF-8; a
+// REG_SZ value's 1024 bytes include its terminating zero.
 long DeleteRegKey(Root root, const std::string& path);
 bool RegKeyExists(Root root, const std::string& path);
 long WriteRegString(Root root, const std::string& path, const std::string& name,

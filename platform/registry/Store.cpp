@@ -4,7 +4,10 @@
 #include "platform/registry/KeyPath.h"
 #include "platform/registry/RegFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -13,6 +16,7 @@
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace platform::registry {
@@ -48,12 +52,36 @@ std::string fileName(Root root) {
     throw StoreError("registry store: " + what + " " + path + ": " + std::strerror(errno));
 }
 
+// How long a lock held by another process is waited for: $UPDATE_REGISTRY_LOCK_TIMEOUT
+// seconds (a decimal number, fractions allowed), 30 when it is unset or not such a number.
+std::chrono::milliseconds lockTimeout() {
+    constexpr double kDefaultSeconds = 30;
+    const std::string text = envValue("UPDATE_REGISTRY_LOCK_TIMEOUT");
+    double seconds = kDefaultSeconds;
+    if (!text.empty()) {
+        char* end = nullptr;
+        const double parsed = std::strtod(text.c_str(), &end);
+        if (end != nullptr && *end == '\0' && parsed >= 0 && parsed < 1e6) {
+            seconds = parsed;
+        }
+    }
+    return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+}
+
+std::string secondsText(std::chrono::milliseconds ms) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%g s", static_cast<double>(ms.count()) / 1000);
+    return buffer;
+}
+
 // Holds a flock() on the lock file beside a store for its lifetime.
 class StoreLock {
 public:
     // A shared lock is taken when the lock file exists and can be opened; otherwise the
     // reader reads without one (writers replace the store by rename, so a reader
-    // always sees a whole store). An exclusive lock must be taken.
+    // always sees a whole store). An exclusive lock must be taken. A lock that another
+    // process holds is waited for as long as lockTimeout() says, and then given up with a
+    // StoreError naming the lock file; on a terminal, the wait is announced on stderr.
     StoreLock(const std::string& path, bool exclusive) {
         if (exclusive) {
             fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
@@ -67,17 +95,40 @@ public:
             }
             return;
         }
-        while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0) {
-            if (errno != EINTR) {
+        using Clock = std::chrono::steady_clock;
+        const auto timeout = lockTimeout();
+        const auto deadline = Clock::now() + timeout;
+        auto pause = std::chrono::milliseconds(1);
+        bool announced = false;
+        while (::flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno != EWOULDBLOCK) {
                 const int saved = errno;
-                ::close(fd_);
-                fd_ = -1;
+                release();
                 if (exclusive) {
                     errno = saved;
                     failErrno("cannot lock", path);
                 }
                 return;
             }
+            const auto now = Clock::now();
+            if (now >= deadline) {
+                release();
+                throw StoreError("registry store: the lock file " + path +
+                                 " is held by another process; gave up waiting after " +
+                                 secondsText(timeout));
+            }
+            if (!announced && ::isatty(STDERR_FILENO) == 1) {
+                std::fprintf(stderr,
+                             "registry store: waiting up to %s for the lock file %s, which "
+                             "another process holds\n",
+                             secondsText(timeout).c_str(), path.c_str());
+                announced = true;
+            }
+            std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+            pause = std::min(pause * 2, std::chrono::milliseconds(20));
         }
     }
     ~StoreLock() {
@@ -89,6 +140,11 @@ public:
     StoreLock& operator=(const StoreLock&) = delete;
 
 private:
+    void release() {
+        ::close(fd_);
+        fd_ = -1;
+    }
+
     int fd_ = -1;
 };
 

@@ -1,7 +1,9 @@
 #pragma once
 
 // The store files of the root keys. A missing file is an empty store. Reads take a shared
-// lock, writes an exclusive one, on a lock file beside the store ("HKLM.reg.lock"); a write
+// lock, writes an exclusive one, on a lock file beside the store ("HKLM.reg.lock"), waiting
+// for another process's lock at most $UPDATE_REGISTRY_LOCK_TIMEOUT seconds (30 when unset;
+// fractions allowed) and saying so on stderr when it is a terminal; a write
 // reads the store, changes it, writes the whole store to a temporary file in the same
 // folder, flushes it to disk and renames it over the store. A process that dies in the
 // middle of a write thus leaves the previous store, and writers never lose each other's

@@ -54,7 +54,8 @@ std::string usageText() {
            "\n"
            "The store folder is $UPDATE_REGISTRY_DIR when set; otherwise HKLM.reg lies in\n"
            "/var/lib/korvel/registry/ and HKCU.reg in $XDG_CONFIG_HOME/korvel/registry/\n"
-           "(~/.config/korvel/registry/).\n"
+           "(~/.config/korvel/registry/). A store locked by another process is waited for\n"
+           "$UPDATE_REGISTRY_LOCK_TIMEOUT seconds (30 when unset), then given up.\n"
            "Exit status: 0 on success, 1 on any error.\n";
 }
 

@@ -3,6 +3,7 @@
 
 #include "platform/registry/Registry.h"
 #include "tests/platform/registry/RegistryFixture.h"
+#include "tests/support/LockHolder.h"
 
 #include <chrono>
 #include <csignal>
@@ -142,4 +143,38 @@ TEST_F(RegistryTest, ConcurrentWritersKeepAllTheirValuesAndReadersSeeWholeStores
         EXPECT_EQ(ReadRegBinary(LM, "Software\\Shared", valueName(1, i), text), kSuccess);
         EXPECT_EQ(text, std::to_string(i));
     }
+}
+
+TEST_F(RegistryTest, LockHeldByAnotherProcessIsWaitedForABoundedTime) {
+    using Clock = std::chrono::steady_clock;
+    ASSERT_EQ(WriteRegString(LM, "K", "v", "before"), kSuccess);
+    const std::string before = storeText();
+    const std::string lockFile = storePath().string() + ".lock";
+    {
+        testsupport::ScopedEnv timeout("UPDATE_REGISTRY_LOCK_TIMEOUT", "0.5");
+        testsupport::LockHolder holder(lockFile);
+        const auto start = Clock::now();
+        EXPECT_EQ(WriteRegString(LM, "K", "v", "after"), kAccessDenied);
+        EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(500));
+        std::string text = "unchanged";
+        EXPECT_EQ(ReadRegString(LM, "K", "v", text), kAccessDenied);
+        EXPECT_EQ(text, "unchanged");
+        const std::string problem = storeProblem(LM);
+        EXPECT_NE(problem.find("the lock file " + lockFile + " is held by another process"),
+                  std::string::npos)
+            << problem;
+        EXPECT_NE(problem.find("after 0.5 s"), std::string::npos) << problem;
+    }
+    EXPECT_EQ(storeText(), before);
+    {
+        // A lock given up within the time is waited for (the default: 30 s).
+        testsupport::ScopedEnv unset("UPDATE_REGISTRY_LOCK_TIMEOUT");
+        testsupport::LockHolder holder(lockFile, std::chrono::milliseconds(300));
+        const auto start = Clock::now();
+        EXPECT_EQ(WriteRegString(LM, "K", "v", "after"), kSuccess);
+        EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(250));
+    }
+    std::string text;
+    EXPECT_EQ(ReadRegString(LM, "K", "v", text), kSuccess);
+    EXPECT_EQ(text, "after");
 }

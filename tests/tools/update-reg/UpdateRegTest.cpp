@@ -2,6 +2,7 @@
 
 #include "platform/registry/Registry.h"
 #include "platform/registry/Utf16.h"
+#include "tests/support/LockHolder.h"
 #include "tests/support/TempDir.h"
 
 #include <cstdlib>
@@ -409,4 +410,60 @@ TEST_F(UpdateRegTest, ImportReadsOnlyRegularFilesOfASaneSize) {
             << run.err;
     }
     EXPECT_EQ(store(), "<no store>");
+}
+
+TEST_F(UpdateRegTest, HeldLockIsWaitedForThenGivenUpWithAMessage) {
+    ok({"add", "HKLM\\Software\\A", "--value", "v", "--data", "before"});
+    const std::string before = store();
+    const std::string lockFile = (dir / "HKLM.reg.lock").string();
+    testsupport::ScopedEnv timeout("UPDATE_REGISTRY_LOCK_TIMEOUT", "0.3");
+    testsupport::LockHolder holder(lockFile);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"add", "HKLM\\Software\\A", "--value", "v", "--data", "after"},
+          std::vector<std::string>{"query", "HKLM\\Software\\A"}}) {
+        SCOPED_TRACE(args[0]);
+        const ToolRun run = tool(args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "update-reg: registry store: the lock file " + lockFile +
+                               " is held by another process; gave up waiting after 0.3 s\n");
+    }
+    EXPECT_EQ(store(), before);
+
+    // On a terminal the wait is announced first.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string terminal = ptsname(master);
+    const char* tools = std::getenv("UPDATE_TOOLS_DIR");
+    ASSERT_NE(tools, nullptr);
+    const std::string program = std::string(tools) + "/update-reg";
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        const int slave = open(terminal.c_str(), O_RDWR | O_NOCTTY);
+        dup2(slave, 2);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        alarm(120);
+        execl(program.c_str(), program.c_str(), "query", "HKLM\\Software\\A", nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    std::string shown;
+    char buffer[4096];
+    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) {
+        shown.append(buffer, static_cast<std::size_t>(n));
+        if (shown.find("gave up") != std::string::npos) {
+            break;
+        }
+    }
+    close(master);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_NE(shown.find("registry store: waiting up to 0.3 s for the lock file " + lockFile +
+                         ", which another process holds"),
+              std::string::npos)
+        << shown;
+    EXPECT_LT(shown.find("waiting"), shown.find("gave up")) << shown;
 }
