@@ -1,5 +1,6 @@
 #include "update/run/ChildMessages.h"
 
+#include "tests/support/CaseName.h"
 #include "update/run/RecordingHost.h"
 
 #include <gtest/gtest.h>
@@ -74,7 +75,12 @@ INSTANTIATE_TEST_SUITE_P(
                     ProgressCase{0, 5, 50, 2}, // 2.5 goes to the even 2
                     ProgressCase{0, 7, 50, 4}, // 3.5 goes to the even 4
                     ProgressCase{50, 100, std::numeric_limits<std::int32_t>::max(), 100},
-                    ProgressCase{50, 100, std::numeric_limits<std::int32_t>::min(), 0}));
+                    ProgressCase{50, 100, std::numeric_limits<std::int32_t>::min(), 0}),
+    [](const auto& tc) {
+        using testsupport::caseName;
+        return "Start" + caseName(tc.param.start) + "Share" + caseName(tc.param.share) + "Percent" +
+               caseName(tc.param.percent);
+    });
 
 TEST_F(ChildMessages, ElementFailureThenSuccessKeepsTheEntry) {
     context.CurrentUpdateKind = kKindSettings;

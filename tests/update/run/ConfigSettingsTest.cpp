@@ -1,5 +1,6 @@
 #include "update/run/ConfigSettings.h"
 
+#include "tests/support/CaseName.h"
 #include "update/run/VersionList.h"
 
 #include <gtest/gtest.h>
@@ -193,7 +194,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(VersionCase{"4.1", "4.0;4.1;", true}, VersionCase{"4.10", "4.0;4.1;", false},
                     VersionCase{"1", "4.0;4.1;", true}, VersionCase{"4.0", "4.0;4.1;", true},
                     VersionCase{"4.1", "4.0; 4.1;", true}, VersionCase{"1.0", "11.0;", true},
-                    VersionCase{"4.2", "4.0;4.1;", false}, VersionCase{"4.0", ";", false}));
+                    VersionCase{"4.2", "4.0;4.1;", false}, VersionCase{"4.0", ";", false}),
+    [](const auto& tc) {
+        return testsupport::caseName(std::string(tc.param.version) + " in " + tc.param.list);
+    });
 
 } // namespace
 } // namespace update::run

@@ -1,5 +1,6 @@
 #include "update/run/Progress.h"
 
+#include "tests/support/CaseName.h"
 #include "update/run/RecordingHost.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,12 @@ INSTANTIATE_TEST_SUITE_P(
         ClampCase{-1.5, -10, 10, -2}, ClampCase{-2.5, -10, 10, -2}, ClampCase{-0.4, 0, 100, 0},
         ClampCase{1e300, 0, 100, 100}, ClampCase{-1e300, 0, 100, 0}, ClampCase{kInf, 0, 100, 100},
         ClampCase{-kInf, 0, 100, 0}, ClampCase{std::numeric_limits<double>::quiet_NaN(), 0, 100, 0},
-        ClampCase{4294967296.5, 0, 2147483647, 2147483647}));
+        ClampCase{4294967296.5, 0, 2147483647, 2147483647}),
+    [](const auto& tc) {
+        using testsupport::caseName;
+        return caseName(tc.param.position) + "From" + caseName(tc.param.minimum) + "To" +
+               caseName(tc.param.maximum);
+    });
 
 TEST(Progress, SetBarPositionClampsToTheHostRangeAndRepaints) {
     RecordingHost host;
