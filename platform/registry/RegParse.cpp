@@ -177,10 +177,10 @@ std::string_view decodeFile(std::string_view bytes, std::string& decoded, RegSou
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         bytes.remove_prefix(3);
     }
-    const std::size_t bad = firstInvalidUtf8(bytes);
-    if (bad == std::string_view::npos) {
+    if (text::isValidUtf8(bytes)) {
         return bytes;
     }
+    const std::size_t bad = firstInvalidUtf8(bytes);
     const std::string_view header = firstLine(bytes);
     if (source == RegSource::StoreFile) {
         throw RegFormatError(lineAt(bytes, bad), "not UTF-8 text: a registry store must be UTF-8");
@@ -222,7 +222,6 @@ private:
     void flush() {
         if (inSection_) {
             sink_(std::move(current_));
-            current_ = RegSection();
             inSection_ = false;
         }
     }
@@ -318,7 +317,11 @@ private:
             fail("invalid key: " + problem);
         }
         flush();
+        // The list of values keeps the room it had, unless the sink took it.
+        std::vector<RegValueEntry> values = std::move(current_.values);
+        values.clear();
         current_ = std::move(section);
+        current_.values = std::move(values);
         inSection_ = true;
     }
 
