@@ -3,6 +3,8 @@
 #include "varnex/DoIt.h"
 #include "varnex/State.h"
 
+#include <clocale>
+#include <cstdlib>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -99,6 +101,24 @@ TEST_F(ConvertFirebirdTest, ConvertsEveryFormRowByRowAndDropsTheOldTables) {
     db.run({"insert into REG_LOK18 (FID, CAPTION) values (1, 'new')"});
     EXPECT_EQ(db.rows("select count(*) from REG_LOK18 where ID > 8"),
               std::vector<std::string>{"1"});
+}
+
+TEST_F(ConvertFirebirdTest, DecimalCommaLocaleLeavesTheValuesAsTheDatabaseGivesThem) {
+    // A locale with a decimal comma, made for the test.
+    testsupport::TempDir locales;
+    const std::string make =
+        "localedef -i ru_RU -f UTF-8 '" + locales.str() + "/ru_RU.UTF-8' >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0) {
+        GTEST_SKIP() << "localedef cannot make ru_RU.UTF-8 here";
+    }
+    testsupport::ScopedEnv path("LOCPATH", locales.str());
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "ru_RU.UTF-8"), nullptr);
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    db.addSampleForms();
+    const std::int32_t result = convert();
+    std::setlocale(LC_NUMERIC, "C");
+    ASSERT_EQ(result, 0) << varnex::errorStr();
+    EXPECT_EQ(db.rows(kValues), kSampleValues);
 }
 
 TEST_F(ConvertFirebirdTest, IntrbaseRunsTheSameConversion) {
