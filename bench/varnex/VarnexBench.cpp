@@ -8,7 +8,6 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/ConnectionString.h"
-#include "platform/db/FirebirdEnvironment.h"
 #include "varnex/varnex.h"
 
 #include <algorithm>
@@ -67,15 +66,11 @@ struct Options {
 constexpr int kColumnsPerForm = 2;
 
 std::string connectionString(const std::string& path) {
-    return "Provider=LCPI.IBProvider.2;Location=" + path + ";User Id=SYSDBA;Password=masterkey;";
+    return platform::db::firebirdConnectionString(path, "SYSDBA", "masterkey");
 }
 
 std::unique_ptr<platform::db::Connection> createDatabase(const std::string& path) {
-    platform::db::FirebirdParams params;
-    params.location = path;
-    params.user = "SYSDBA";
-    params.password = "masterkey";
-    return platform::db::createFirebirdDatabase(params);
+    return platform::db::createFirebirdDatabase(connectionString(path));
 }
 
 int recordsPerForm(const Options& o) {
@@ -173,10 +168,11 @@ std::vector<std::string> loopStatements(const Options& o) {
     return out;
 }
 
-// The plain loop: attach, then for every statement start a transaction, execute, commit.
+// The plain loop: attach, then for every statement start a transaction, execute, commit. The
+// database layer has prepared the embedded engine's environment (its lock folder) by then.
 Times runLoop(const std::string& path, const std::vector<std::string>& statements) {
     using Firebird::ThrowStatusWrapper;
-    Firebird::IMaster* master = platform::db::firebirdMaster();
+    Firebird::IMaster* master = Firebird::fb_get_master_interface();
     ThrowStatusWrapper status(master->getStatus());
     Firebird::IUtil* util = master->getUtilInterface();
     Firebird::IXpbBuilder* dpb =

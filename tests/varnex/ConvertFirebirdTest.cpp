@@ -282,7 +282,7 @@ TEST_F(ConvertFirebirdTest, ConnectionThatCannotBeOpenedReturnsMinusOne) {
     varnex::SetProcPercent(37.0);
     recordedProgress().clear();
     const std::string missing =
-        varnextest::firebirdConnectionString("/nonexistent/folder/product.fdb");
+        varnextest::sysdbaConnectionString("/nonexistent/folder/product.fdb");
     EXPECT_EQ(varnex::DoIt(missing.c_str(), "FIREBIRD"), varnex::kConnectionFailed);
     EXPECT_THAT(varnex::errorStr(), HasSubstr("/nonexistent/folder/product.fdb"));
     EXPECT_EQ(varnex::procPercent(), 37.0);

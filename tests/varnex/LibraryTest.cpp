@@ -78,7 +78,7 @@ TEST(Library, ExportsTheFourFunctionsAndConvertsThroughThem) {
 
     // A database that cannot be opened: -1 and the database's message.
     seen().clear();
-    const std::string missing = varnextest::firebirdConnectionString("/nonexistent/x.fdb");
+    const std::string missing = varnextest::sysdbaConnectionString("/nonexistent/x.fdb");
     EXPECT_EQ(doIt(missing.c_str(), "FIREBIRD"), -1);
     getErrorStr(&text);
     ASSERT_NE(text, nullptr);

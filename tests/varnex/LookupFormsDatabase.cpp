@@ -8,23 +8,19 @@ namespace varnextest {
 namespace {
 
 // The one place that creates a database file.
-void createDatabase(const std::string& path) {
-    platform::db::FirebirdParams params;
-    params.location = path;
-    params.user = "SYSDBA";
-    params.password = "masterkey";
-    platform::db::createFirebirdDatabase(params)->close();
+void createDatabase(const std::string& connectionString) {
+    platform::db::createFirebirdDatabase(connectionString)->close();
 }
 
 } // namespace
 
-std::string firebirdConnectionString(const std::string& path) {
-    return "Provider=LCPI.IBProvider.2;Location=" + path + ";User Id=SYSDBA;Password=masterkey;";
+std::string sysdbaConnectionString(const std::string& path) {
+    return platform::db::firebirdConnectionString(path, "SYSDBA", "masterkey");
 }
 
 LookupFormsDatabase::LookupFormsDatabase()
-    : path_((dir_ / "product.fdb").string()), connectionString_(firebirdConnectionString(path_)) {
-    createDatabase(path_);
+    : path_((dir_ / "product.fdb").string()), connectionString_(sysdbaConnectionString(path_)) {
+    createDatabase(connectionString_);
     run({
         "create table REG_LOK7 (ID INTEGER NOT NULL PRIMARY KEY, TABNAME VARCHAR(31), "
         "NAME VARCHAR(100))",

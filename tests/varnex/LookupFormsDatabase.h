@@ -12,8 +12,8 @@
 
 namespace varnextest {
 
-// The connection string of the product for a Firebird database file.
-std::string firebirdConnectionString(const std::string& path);
+// The connection string of the product for a Firebird database file of the tests.
+std::string sysdbaConnectionString(const std::string& path);
 
 class LookupFormsDatabase {
 public:
