@@ -1,5 +1,8 @@
 #include "platform/text/Text.h"
 
+#include <charconv>
+#include <cmath>
+
 namespace platform::text {
 
 std::string trimBlanks(std::string_view text) {
@@ -68,6 +71,55 @@ std::optional<std::int32_t> parseInt32(std::string_view text) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(value);
+}
+
+std::optional<double> parseDecimal(std::string_view text) {
+    const std::string trimmed = trimBlanks(text);
+    std::string number;
+    number.reserve(trimmed.size());
+    std::size_t i = 0;
+    const auto digits = [&]() {
+        const std::size_t from = i;
+        while (i < trimmed.size() && trimmed[i] >= '0' && trimmed[i] <= '9') {
+            number.push_back(trimmed[i++]);
+        }
+        return i - from;
+    };
+    if (i < trimmed.size() && (trimmed[i] == '+' || trimmed[i] == '-')) {
+        if (trimmed[i] == '-') {
+            number.push_back('-');
+        }
+        ++i;
+    }
+    std::size_t mantissa = digits();
+    if (i < trimmed.size() && (trimmed[i] == '.' || trimmed[i] == ',')) {
+        number.push_back('.');
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) {
+        return std::nullopt;
+    }
+    if (i < trimmed.size() && (trimmed[i] == 'e' || trimmed[i] == 'E')) {
+        number.push_back('e');
+        ++i;
+        if (i < trimmed.size() && (trimmed[i] == '+' || trimmed[i] == '-')) {
+            number.push_back(trimmed[i++]);
+        }
+        if (digits() == 0) {
+            return std::nullopt;
+        }
+    }
+    if (i != trimmed.size()) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec != std::errc() || result.ptr != number.data() + number.size() ||
+        !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 } // namespace platform::text

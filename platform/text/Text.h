@@ -52,6 +52,12 @@ std::string sqlLiteral(std::string_view text);
 // within the 32-bit range.
 std::optional<std::int32_t> parseInt32(std::string_view text);
 
+// The whole text is one decimal number: blanks allowed at both ends, optional sign, digits with
+// at most one decimal separator (a point or a comma, both accepted), optional exponent, no
+// thousands separators; the value must be finite. Texts in the C locale and texts written with
+// a decimal comma read the same.
+std::optional<double> parseDecimal(std::string_view text);
+
 // Position of the first occurrence of needle in haystack, ASCII letters compared without case.
 std::string_view::size_type findNoCase(std::string_view haystack, std::string_view needle,
                                        std::string_view::size_type from = 0);

@@ -1,6 +1,7 @@
-# Installs BUILD_DIR under PREFIX and checks what a user gets there: the programs a user runs,
-# each answering --help with status 0, and for each its manual page of section 1, compressed,
-# naming the program, with the version filled in.
+# Installs BUILD_DIR under PREFIX and checks what a user gets there: the conversion library
+# with its header, and the programs a user runs, each answering --help with status 0, and for
+# each its manual page of section 1, compressed, naming the program, with the version filled
+# in.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -P CheckInstall.cmake
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
@@ -14,6 +15,13 @@ foreach(program update-reg update-cipher update-sample-site)
         message(FATAL_ERROR "${program} is not installed in ${PREFIX}/bin")
     endif()
 endforeach()
+
+# The conversion library under the tree's library folder (lib/ or lib/<triplet>/), its header
+# for hosts under include/.
+file(GLOB_RECURSE library ${PREFIX}/lib/libvarnex.so)
+if(NOT library OR NOT EXISTS ${PREFIX}/include/varnex.h)
+    message(FATAL_ERROR "libvarnex.so or its header varnex.h is not installed in ${PREFIX}")
+endif()
 
 file(GLOB programs RELATIVE ${PREFIX}/bin ${PREFIX}/bin/*)
 foreach(program IN LISTS programs)

@@ -87,6 +87,39 @@ TEST(Strings, ParseInt32) {
     }
 }
 
+TEST(Strings, DecimalNumbersWithPointOrComma) {
+    const struct {
+        const char* text;
+        std::optional<double> value;
+    } cases[] = {
+        {"1.5", 1.5},
+        {"1,5", 1.5},
+        {" -2,25 ", -2.25},
+        {"+3", 3.0},
+        {"42", 42.0},
+        {".5", 0.5},
+        {"5.", 5.0},
+        {"1e3", 1000.0},
+        {"2,5E-1", 0.25},
+        {"", std::nullopt},
+        {" ", std::nullopt},
+        {"1,234.5", std::nullopt},
+        {"1.2.3", std::nullopt},
+        {"abc", std::nullopt},
+        {"1e", std::nullopt},
+        {"2024-05-01", std::nullopt},
+        {"inf", std::nullopt},
+        {"nan", std::nullopt},
+        {"1e400", std::nullopt},
+        {"-", std::nullopt},
+        {".", std::nullopt},
+        {"0x10", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parseDecimal(c.text), c.value) << c.text;
+    }
+}
+
 TEST(Strings, FindIgnoringCase) {
     EXPECT_EQ(findNoCase("Provider=x;LOCATION=/a", "location="), 11u);
     EXPECT_EQ(findNoCase("abc", "abcd"), std::string_view::npos);
