@@ -1,7 +1,7 @@
 #include "platform/registry/KeyPath.h"
 #include "platform/registry/RegFile.h"
-#include "platform/registry/Utf16.h"
 #include "platform/text/Text.h"
+#include "platform/text/Utf16.h"
 
 #include <optional>
 
@@ -45,14 +45,14 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix) {
 // The file's bytes as UTF-8 text, byte-order mark removed.
 std::string decodeFile(std::string_view bytes) {
     if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-        return utf16leToUtf8(bytes.substr(2));
+        return text::utf16leToUtf8(bytes.substr(2));
     }
     if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {
         std::string swapped(bytes.substr(2));
         for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) {
             std::swap(swapped[i], swapped[i + 1]);
         }
-        return utf16leToUtf8(swapped);
+        return text::utf16leToUtf8(swapped);
     }
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         bytes.remove_prefix(3);
@@ -63,33 +63,9 @@ std::string decodeFile(std::string_view bytes) {
     return text::cp1251ToUtf8(bytes);
 }
 
-struct Line {
-    std::string text;
-    int number = 0;
-};
-
-std::vector<Line> splitLines(const std::string& text) {
-    std::vector<Line> lines;
-    std::size_t pos = 0;
-    int number = 1;
-    while (pos <= text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        lines.push_back(Line{text.substr(pos, end - pos), number++});
-        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() &&
-            text[end + 1] == '\n') {
-            ++end;
-        }
-        pos = end + 1;
-    }
-    return lines;
-}
-
 class Parser {
 public:
-    explicit Parser(std::string text) : lines_(splitLines(text)) {}
+    explicit Parser(std::string text) : text_(std::move(text)), lines_(text::splitLines(text_)) {}
 
     RegScript run() {
         readHeader();
@@ -112,12 +88,11 @@ private:
 
     void readHeader() {
         while (next_ < lines_.size()) {
-            const Line& l = lines_[next_++];
-            const std::string_view t = trimSpaces(l.text);
+            const std::string_view t = trimSpaces(lines_[next_++]);
             if (t.empty()) {
                 continue;
             }
-            lineNumber_ = l.number;
+            lineNumber_ = static_cast<int>(next_);
             if (t == kHeader5) {
                 unicode_ = true;
                 return;
@@ -135,16 +110,15 @@ private:
     // The next line that is neither blank nor a comment, its continuation lines joined.
     bool nextLogicalLine() {
         while (next_ < lines_.size()) {
-            const Line& l = lines_[next_++];
-            std::string_view t = trimSpaces(l.text);
+            const std::string_view t = trimSpaces(lines_[next_++]);
             if (t.empty() || t.front() == ';') {
                 continue;
             }
-            lineNumber_ = l.number;
+            lineNumber_ = static_cast<int>(next_);
             line_ = std::string(t);
             while (!line_.empty() && line_.back() == '\\' && next_ < lines_.size()) {
                 line_.pop_back();
-                line_ += trimSpaces(lines_[next_++].text);
+                line_ += trimSpaces(lines_[next_++]);
             }
             return true;
         }
@@ -318,12 +292,13 @@ private:
     // Text data of a hex(n) value as UTF-8.
     std::string textData(const std::string& bytes) const {
         if (unicode_) {
-            return utf16leToUtf8(bytes);
+            return text::utf16leToUtf8(bytes);
         }
         return text::isValidUtf8(bytes) ? bytes : text::cp1251ToUtf8(bytes);
     }
 
-    std::vector<Line> lines_;
+    std::string text_; // the lines point into it
+    std::vector<std::string_view> lines_;
     std::size_t next_ = 0;
     std::string line_;
     int lineNumber_ = 1;

@@ -81,10 +81,8 @@ IniFile IniFile::parse(std::string_view text) {
     }
     IniFile ini;
     Section* current = nullptr;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        const std::string line = trimControls(text.substr(0, end)); // also removes the CR of CR LF
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    for (const std::string_view raw : splitLines(text)) {
+        const std::string line = trimControls(raw);
 
         if (line.empty() || line.front() == ';') {
             continue;

@@ -1,6 +1,6 @@
 #include "platform/registry/RegFile.h"
 
-#include "platform/registry/Utf16.h"
+#include "platform/text/Utf16.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -39,7 +39,7 @@ std::string z(const std::string& text) {
 }
 
 std::string utf16FileOf(const std::string& utf8) {
-    return "\xFF\xFE" + utf8ToUtf16le(utf8);
+    return "\xFF\xFE" + platform::text::utf8ToUtf16le(utf8);
 }
 
 } // namespace
@@ -194,15 +194,4 @@ TEST(RegFile, MalformedTextNamesTheLine) {
                 << e.what();
         }
     }
-}
-
-TEST(Utf16, ConvertsBothWaysAndMarksWhatHasNoUtf8) {
-    EXPECT_EQ(utf8ToUtf16le("aЖ😀"), std::string("a\0\x16\x04\x3d\xd8\x00\xde", 8));
-    EXPECT_EQ(utf16leToUtf8(std::string("a\0\x16\x04\x3d\xd8\x00\xde", 8)), "aЖ😀");
-    EXPECT_EQ(utf16leToUtf8(std::string("\x00\xd8"
-                                        "a\0",
-                                        4)),
-              "\xEF\xBF\xBD"
-              "a");
-    EXPECT_EQ(utf16leToUtf8(std::string("a\0b", 3)), "a\xEF\xBF\xBD");
 }
