@@ -118,6 +118,15 @@ long ReadRegString(Root root, const std::string& path, const std::string& name, 
     });
 }
 
+std::optional<std::string> readStringValue(Root root, const std::string& path,
+                                           const std::string& name) {
+    std::string text;
+    if (ReadRegString(root, path, name, text) != kSuccess) {
+        return std::nullopt;
+    }
+    return text;
+}
+
 long ReadRegInteger(Root root, const std::string& path, const std::string& name,
                     std::int32_t& value) {
     return readValue(root, path, name, [&](const RegValue& stored) {

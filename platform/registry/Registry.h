@@ -8,6 +8,7 @@
 // file lock.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform::registry {
@@ -49,6 +50,11 @@ long ReadRegInteger(Root root, const std::string& path, const std::string& name,
                     std::int32_t& value);
 // The bytes read without the last one: the inverse of WriteRegBinary.
 long ReadRegBinary(Root root, const std::string& path, const std::string& name, std::string& text);
+
+// The text ReadRegString reads, or nothing when it gives any other result than kSuccess: the
+// one way the program reads a text value whose absence leaves things as they are.
+std::optional<std::string> readStringValue(Root root, const std::string& path,
+                                           const std::string& name);
 
 // The folder of the store files, with a trailing '/'.
 std::string storeFolder(Root root);

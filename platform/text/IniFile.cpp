@@ -52,8 +52,8 @@ std::optional<std::int32_t> parseHex32(std::string_view text) {
     return static_cast<std::int32_t>(bits);
 }
 
-std::runtime_error readError(const std::string& path, int error) {
-    return std::runtime_error("Cannot read the ini file \"" + path + "\": " + std::strerror(error));
+IniFileError readError(const std::string& path, int error) {
+    return IniFileError("Cannot read the ini file \"" + path + "\": " + std::strerror(error));
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "update/connect/ShiftCipher.h"
 
 #include <array>
-#include <exception>
 #include <optional>
 #include <vector>
 
@@ -15,6 +14,7 @@ struct Values {
     const TBaseState& state;
     std::string_view databaseType;
     std::uint32_t windowHandle;
+    const update::connect::ShiftKeyTable& shiftKeys;
 };
 
 using Getter = std::string (*)(const Values&);
@@ -66,9 +66,13 @@ constexpr std::array<Placeholder, 31> kPlaceholders{{
     // The shift cipher throws for a text that windows-1251 cannot hold; the whole expansion
     // then gives its argument unchanged.
     {"<USER_INI>",
-     [](const Values& v) { return update::connect::ShiftEncode(v.state.DbUserName, 2); }},
+     [](const Values& v) {
+         return update::connect::ShiftEncode(v.state.DbUserName, 2, v.shiftKeys);
+     }},
     {"<PASSWORD_INI>",
-     [](const Values& v) { return update::connect::ShiftEncode(v.state.DbPassword, 2); }},
+     [](const Values& v) {
+         return update::connect::ShiftEncode(v.state.DbPassword, 2, v.shiftKeys);
+     }},
     {"<HANDLE>", [](const Values& v) { return std::to_string(v.windowHandle); }},
     {"<ORA_HOME>", [](const Values& v) { return v.state.OracleHome; }},
 }};
@@ -129,17 +133,20 @@ std::string expand(const Values& values, std::string_view text) {
 } // namespace
 
 std::string ExpandPlaceholders(const TBaseState& state, std::string_view databaseType,
-                               std::uint32_t windowHandle, std::string_view text) {
+                               std::uint32_t windowHandle,
+                               const update::connect::ShiftKeyTable& shiftKeys,
+                               std::string_view text) {
     try {
-        return expand(Values{state, databaseType, windowHandle}, text);
-    } catch (const std::exception&) {
+        return expand(Values{state, databaseType, windowHandle, shiftKeys}, text);
+    } catch (const platform::text::TextError&) {
+        // A user name or password of the database page that windows-1251 cannot hold.
         return std::string(text);
     }
 }
 
 std::string ExpandPlaceholders(const RunContext& context, std::string_view text) {
     return ExpandPlaceholders(context.UpdaterState, context.DatabaseType,
-                              context.host.windowHandle(), text);
+                              context.host.windowHandle(), context.shiftKeys, text);
 }
 
 } // namespace update::run

@@ -10,7 +10,6 @@ namespace update::run {
 namespace {
 
 using platform::os::withTrailingDelimiter;
-using platform::registry::ReadRegString;
 using platform::registry::Root;
 
 std::optional<std::string> nonEmptyEnvironment(const std::string& name) {
@@ -23,12 +22,9 @@ std::optional<std::string> nonEmptyEnvironment(const std::string& name) {
 
 // The registry value as a folder, or the fallback when the store does not hold it.
 std::string folderFromRegistry(const char* valueName, const char* fallback) {
-    std::string value;
-    if (ReadRegString(Root::LocalMachine, kCurrentVersionKey, valueName, value) ==
-        platform::registry::kSuccess) {
-        return withTrailingDelimiter(value);
-    }
-    return fallback;
+    const auto value =
+        platform::registry::readStringValue(Root::LocalMachine, kCurrentVersionKey, valueName);
+    return value ? withTrailingDelimiter(*value) : std::string(fallback);
 }
 
 } // namespace
@@ -43,7 +39,7 @@ std::string temporaryFolder() {
     return "/tmp/";
 }
 
-void ReadSystemFolders(TBaseState& state) {
+void readSystemFolders(TBaseState& state) {
     state.WindowsFolder = kWindowsFolder;
     state.SystemFolder = kSystemFolder;
     state.TempFolder = temporaryFolder();

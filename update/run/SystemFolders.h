@@ -32,6 +32,6 @@ std::string temporaryFolder();
 
 // Sets WindowsFolder, SystemFolder, TempFolder, ProgramFilesFolder, CommonFilesFolder and
 // SharedFolder.
-void ReadSystemFolders(TBaseState& state);
+void readSystemFolders(TBaseState& state);
 
 } // namespace update::run

@@ -1,6 +1,6 @@
 #include "update/run/ChildMessages.h"
 
-#include "update/run/RecordingHost.h"
+#include "tests/support/RecordingHost.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -42,7 +42,7 @@ protected:
     const std::string maskedCommand =
         "/opt/catalex/Utils/RefGroupImport.exe LOGIN=\"ivanov\" PASSWORD=\"***\" WNDHANDLE=7";
 
-    RecordingHost host;
+    testsupport::RecordingHost host;
     RunContext context;
 };
 
@@ -57,7 +57,7 @@ class ProgressMessage : public testing::TestWithParam<ProgressCase> {};
 
 TEST_P(ProgressMessage, MovesBarWithinFrame) {
     const ProgressCase& c = GetParam();
-    RecordingHost host;
+    testsupport::RecordingHost host;
     host.setBarMaximum(100);
     RunContext context(host);
     context.ItemStartPosition = c.start;

@@ -1,7 +1,8 @@
 #include "update/run/Placeholders.h"
 
+#include "tests/support/RecordingHost.h"
+#include "tests/support/TempDir.h"
 #include "update/connect/ShiftCipher.h"
-#include "update/run/RecordingHost.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -43,6 +44,7 @@ TBaseState sampleState() {
 }
 
 constexpr std::uint32_t kHandle = 4000000000U; // above the signed 32-bit range
+const update::connect::ShiftKeyTable& kKeys = update::connect::builtInShiftKeyTable();
 
 struct Case {
     const char* name;
@@ -54,7 +56,7 @@ class PlaceholdersTable : public testing::TestWithParam<Case> {};
 
 TEST_P(PlaceholdersTable, Expands) {
     const Case& c = GetParam();
-    EXPECT_EQ(ExpandPlaceholders(sampleState(), "MSSQL", kHandle, c.text), c.expected);
+    EXPECT_EQ(ExpandPlaceholders(sampleState(), "MSSQL", kHandle, kKeys, c.text), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -92,10 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Placeholders, IniCredentialsUseShiftCipherMode2) {
     const std::string result =
-        ExpandPlaceholders(sampleState(), "MSSQL", kHandle, "<USER_INI>:<PASSWORD_INI>");
-    const std::string user = update::connect::ShiftEncode("dbuser", 2);
-    const std::string password = update::connect::ShiftEncode("dbpass", 2);
-    ASSERT_NE(user, update::connect::ShiftEncode("dbuser", 1));
+        ExpandPlaceholders(sampleState(), "MSSQL", kHandle, kKeys, "<USER_INI>:<PASSWORD_INI>");
+    const std::string user = update::connect::ShiftEncode("dbuser", 2, kKeys);
+    const std::string password = update::connect::ShiftEncode("dbpass", 2, kKeys);
+    ASSERT_NE(user, update::connect::ShiftEncode("dbuser", 1, kKeys));
     // The sample values scramble to texts without "<", which would be scanned in turn.
     ASSERT_EQ((user + password).find('<'), std::string::npos);
     EXPECT_EQ(result, user + ":" + password);
@@ -104,18 +106,18 @@ TEST(Placeholders, IniCredentialsUseShiftCipherMode2) {
 TEST(Placeholders, UnmappableIniUserLeavesTextUnchanged) {
     TBaseState state = sampleState();
     state.DbUserName = "usär"; // ä has no windows-1251 byte
-    EXPECT_EQ(ExpandPlaceholders(state, "MSSQL", kHandle, "<CXDIR> <user_ini> <CURDIR>"),
+    EXPECT_EQ(ExpandPlaceholders(state, "MSSQL", kHandle, kKeys, "<CXDIR> <user_ini> <CURDIR>"),
               "<CXDIR> <user_ini> <CURDIR>");
     // Only a text that asks for the scrambled value is affected.
-    EXPECT_EQ(ExpandPlaceholders(state, "MSSQL", kHandle, "<CXDIR>"), "/opt/catalex/");
+    EXPECT_EQ(ExpandPlaceholders(state, "MSSQL", kHandle, kKeys, "<CXDIR>"), "/opt/catalex/");
 }
 
 TEST(Placeholders, BaseTypeMapsInterBaseToFirebird) {
     const TBaseState state = sampleState();
-    EXPECT_EQ(ExpandPlaceholders(state, "INTRBASE", 0, "<BASETYPE>"), "FIREBIRD");
-    EXPECT_EQ(ExpandPlaceholders(state, "FIREBIRD", 0, "<BASETYPE>"), "FIREBIRD");
-    EXPECT_EQ(ExpandPlaceholders(state, "ORACLE", 0, "<BASETYPE>"), "ORACLE");
-    EXPECT_EQ(ExpandPlaceholders(state, "", 0, "[<BASETYPE>]"), "[]");
+    EXPECT_EQ(ExpandPlaceholders(state, "INTRBASE", 0, kKeys, "<BASETYPE>"), "FIREBIRD");
+    EXPECT_EQ(ExpandPlaceholders(state, "FIREBIRD", 0, kKeys, "<BASETYPE>"), "FIREBIRD");
+    EXPECT_EQ(ExpandPlaceholders(state, "ORACLE", 0, kKeys, "<BASETYPE>"), "ORACLE");
+    EXPECT_EQ(ExpandPlaceholders(state, "", 0, kKeys, "[<BASETYPE>]"), "[]");
 }
 
 struct ValueCase {
@@ -131,7 +133,7 @@ TEST_P(PlaceholderValues, ScanInsideInsertedValue) {
     const ValueCase& c = GetParam();
     TBaseState state = sampleState();
     state.UserName = c.userName;
-    EXPECT_EQ(ExpandPlaceholders(state, "MSSQL", kHandle, c.text), c.expected);
+    EXPECT_EQ(ExpandPlaceholders(state, "MSSQL", kHandle, kKeys, c.text), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -165,20 +167,38 @@ TEST(Placeholders, EndsWhenEveryValueNamesPlaceholders) {
     for (int i = 0; i < 20; ++i) {
         text += "<USER><cxdir><Password><GROUP>";
     }
-    const std::string result = ExpandPlaceholders(state, "MSSQL", 0, text);
+    const std::string result = ExpandPlaceholders(state, "MSSQL", 0, kKeys, text);
     // Each of the 80 placeholders of the text inserts one value, whose four placeholders insert
     // the value once more each, unscanned.
     EXPECT_EQ(result.size(), 80 * (1 + 4 * loop.size()));
 }
 
 TEST(Placeholders, RunContextSuppliesStateTypeAndHandle) {
-    RecordingHost host;
+    testsupport::RecordingHost host;
     host.setWindowHandle(77);
     RunContext context(host);
     context.UpdaterState = sampleState();
     context.DatabaseType = "INTRBASE";
     EXPECT_EQ(ExpandPlaceholders(context, "WNDHANDLE=<HANDLE> <BASETYPE> <USER>"),
               "WNDHANDLE=77 FIREBIRD ivanov");
+}
+
+TEST(Placeholders, TheRunShiftsWithTheKeyTableOfTheSite) {
+    testsupport::TempDir dir;
+    const update::connect::ShiftKeyTable site = {3,  3,  3,  3,  3,  3,  3,  3,  3,  3,
+                                                 30, 30, 30, 30, 30, 30, 30, 30, 30, 30};
+    std::string text;
+    for (const auto v : site) {
+        text += std::to_string(v) + " ";
+    }
+    testsupport::writeFile(dir / "keys", text);
+    const testsupport::ScopedEnv env("UPDATE_SHIFT_KEY_TABLE", (dir / "keys").string());
+    testsupport::RecordingHost host;
+    RunContext context(host);
+    EXPECT_EQ(context.shiftKeys, site);
+    context.UpdaterState.DbUserName = "dbuser";
+    EXPECT_EQ(ExpandPlaceholders(context, "<USER_INI>"),
+              update::connect::ShiftEncode("dbuser", 2, site));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "update/run/Progress.h"
 
-#include "update/run/RecordingHost.h"
+#include "tests/support/RecordingHost.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -38,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
         ClampCase{4294967296.5, 0, 2147483647, 2147483647}));
 
 TEST(Progress, SetBarPositionClampsToTheHostRangeAndRepaints) {
-    RecordingHost host;
+    testsupport::RecordingHost host;
     RunContext context(host);
     host.setBarMinimum(0);
     host.setBarMaximum(50);
@@ -48,7 +48,7 @@ TEST(Progress, SetBarPositionClampsToTheHostRangeAndRepaints) {
 }
 
 TEST(Progress, FrameProgressIsRelativeToTheRunningItem) {
-    RecordingHost host;
+    testsupport::RecordingHost host;
     RunContext context(host);
     host.setBarMaximum(100);
     context.ItemStartPosition = 66;
