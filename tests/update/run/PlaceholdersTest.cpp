@@ -5,7 +5,11 @@
 #include "update/connect/ShiftCipher.h"
 
 #include <gtest/gtest.h>
+#include <map>
+#include <optional>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace update::run {
 namespace {
@@ -199,6 +203,97 @@ TEST(Placeholders, TheRunShiftsWithTheKeyTableOfTheSite) {
     context.UpdaterState.DbUserName = "dbuser";
     EXPECT_EQ(ExpandPlaceholders(context, "<USER_INI>"),
               update::connect::ShiftEncode("dbuser", 2, site));
+}
+
+TEST(Placeholders, ManyOpensBeforeOneDistantCloseAreUpperCasedOnce) {
+    // Every "<" of the text reaches the one ">" at its end: the whole run is upper case.
+    std::string text;
+    std::string expected;
+    for (int i = 0; i < 64 * 1024; ++i) {
+        text += "<a";
+        expected += "<A";
+    }
+    text += "b>c<cxdir>";
+    expected += "B>c/opt/catalex/";
+    EXPECT_EQ(ExpandPlaceholders(sampleState(), "MSSQL", 0, kKeys, text), expected);
+}
+
+// The expansion as first written: the text is changed in place and every "<" searches for its
+// ">" afresh. It takes time in proportion to the square of the length for texts with many "<"
+// before a distant ">", and is kept here as the reference the expansion must agree with.
+std::string referenceExpand(const std::map<std::string, std::string>& values,
+                            std::string_view text) {
+    std::string work(text);
+    std::vector<unsigned char> depth(work.size(), 0);
+    std::size_t pos = 0;
+    while (pos + 1 < work.size()) {
+        if (work[pos] != '<' || depth[pos] > 1) {
+            ++pos;
+            continue;
+        }
+        const std::size_t close = work.find('>', pos);
+        if (close == std::string::npos) {
+            break;
+        }
+        const std::size_t length = close - pos + 1;
+        std::string token = work.substr(pos, length);
+        for (char& c : token) {
+            c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+        const auto found = values.find(token);
+        if (found == values.end()) {
+            work.replace(pos, length, token);
+            ++pos;
+            continue;
+        }
+        const std::string& value = found->second;
+        const auto insertedDepth = static_cast<unsigned char>(depth[pos] + 1);
+        work.replace(pos, length, value);
+        depth.erase(depth.begin() + static_cast<std::ptrdiff_t>(pos),
+                    depth.begin() + static_cast<std::ptrdiff_t>(pos + length));
+        depth.insert(depth.begin() + static_cast<std::ptrdiff_t>(pos), value.size(), insertedDepth);
+        if (!value.empty()) {
+            ++pos;
+        }
+    }
+    return work;
+}
+
+TEST(Placeholders, AgreesWithTheReferenceOnRandomTexts) {
+    // Values that hold "<", ">" and placeholders, their own among them.
+    TBaseState state;
+    state.CatalexFolder = "c<user>";
+    state.UserName = "u<CXDIR>x>";
+    state.UserPassword = "<";
+    state.UserGroup = ">g<PASSWORD><cxdir";
+    state.ProgramFolder = "/p/";
+    const std::map<std::string, std::string> values = {
+        {"<CXDIR>", state.CatalexFolder},
+        {"<USER>", state.UserName},
+        {"<PASSWORD>", state.UserPassword},
+        {"<GROUP>", state.UserGroup},
+        {"<CURDIR>", state.ProgramFolder},
+        {"<WNDIR>", ""},
+        {"<AUTOLOG>", "False"},
+        {"<CXSAVEDAYS>", "0"},
+        {"<BASETYPE>", "MSSQL"},
+        {"<HANDLE>", "7"},
+    };
+    const std::vector<std::string> pieces = {
+        "<",          ">",       "a",        "Z",       " ",         "<cxdir>",      "<USER>",
+        "<password>", "<Group>", "<curdir>", "<WNDIR>", "<autolog>", "<CXSAVEDAYS>", "<basetype>",
+        "<HANDLE>",   "<cx",     "dir>",     "<<"};
+    std::mt19937 random(20261211);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const auto count = std::uniform_int_distribution<int>(0, 40)(random);
+        for (int i = 0; i < count; ++i) {
+            text +=
+                pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+        }
+        ASSERT_EQ(ExpandPlaceholders(state, "MSSQL", 7, kKeys, text), referenceExpand(values, text))
+            << text;
+    }
 }
 
 } // namespace
