@@ -20,11 +20,14 @@ std::optional<std::string> nonEmptyEnvironment(const std::string& name) {
     return value;
 }
 
-// The registry value as a folder, or the fallback when the store does not hold it.
-std::string folderFromRegistry(const char* valueName, const char* fallback) {
-    const auto value =
+// The registry value as a folder, when the store gives it.
+std::optional<std::string> folderFromRegistry(const char* valueName) {
+    auto value =
         platform::registry::readStringValue(Root::LocalMachine, kCurrentVersionKey, valueName);
-    return value ? withTrailingDelimiter(*value) : std::string(fallback);
+    if (value) {
+        value = withTrailingDelimiter(*value);
+    }
+    return value;
 }
 
 } // namespace
@@ -43,9 +46,13 @@ void readSystemFolders(TBaseState& state) {
     state.WindowsFolder = kWindowsFolder;
     state.SystemFolder = kSystemFolder;
     state.TempFolder = temporaryFolder();
-    state.ProgramFilesFolder = folderFromRegistry("ProgramFilesDir", kDefaultProgramFilesFolder);
-    state.CommonFilesFolder = folderFromRegistry("CommonFilesDir", kDefaultCommonFilesFolder);
-    state.SharedFolder = state.CommonFilesFolder + "Korvel Shared/";
+    if (auto programFiles = folderFromRegistry("ProgramFilesDir")) {
+        state.ProgramFilesFolder = std::move(*programFiles);
+    }
+    if (auto commonFiles = folderFromRegistry("CommonFilesDir")) {
+        state.CommonFilesFolder = std::move(*commonFiles);
+        state.SharedFolder = state.CommonFilesFolder + "Korvel Shared/";
+    }
 }
 
 } // namespace update::run

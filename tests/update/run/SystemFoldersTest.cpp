@@ -1,6 +1,7 @@
 #include "update/run/SystemFolders.h"
 
 #include "tests/update/run/StartFixture.h"
+#include "update/run/LoadConfiguration.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -67,6 +68,39 @@ TEST_F(StartTest, ARegistryValueOfAnotherTypeGivesTheDefaultFolder) {
     readSystemFolders(s);
     EXPECT_EQ(s.ProgramFilesFolder, "/opt/");
     EXPECT_EQ(s.CommonFilesFolder, "/srv/common/");
+}
+
+TEST(SystemFolders, ARunStartsWithThePlatformFolders) {
+    const TBaseState s;
+    EXPECT_EQ(s.ProgramFilesFolder, "/opt/");
+    EXPECT_EQ(s.CommonFilesFolder, "/usr/share/");
+    EXPECT_EQ(s.SharedFolder, "/usr/share/Korvel Shared/");
+}
+
+TEST_F(StartTest, OnlyAValueTheStoreGivesChangesItsFolders) {
+    TBaseState s;
+    s.ProgramFilesFolder = "/earlier/programs/";
+    s.CommonFilesFolder = "/earlier/common/";
+    s.SharedFolder = "/earlier/shared/";
+    putString(kCurrentVersionKey, "ProgramFilesDir", "/srv/programs");
+    readSystemFolders(s);
+    EXPECT_EQ(s.ProgramFilesFolder, "/srv/programs/");
+    EXPECT_EQ(s.CommonFilesFolder, "/earlier/common/");
+    EXPECT_EQ(s.SharedFolder, "/earlier/shared/");
+}
+
+TEST_F(StartTest, ASecondLoginKeepsTheFoldersTheFirstRead) {
+    writeSettings("");
+    putString(kCurrentVersionKey, "ProgramFilesDir", "/srv/programs");
+    putString(kCurrentVersionKey, "CommonFilesDir", "/srv/common");
+    ASSERT_TRUE(LoadConfiguration(context));
+    ASSERT_EQ(platform::registry::DeleteRegKey(platform::registry::Root::LocalMachine,
+                                               kCurrentVersionKey),
+              platform::registry::kSuccess);
+    ASSERT_TRUE(LoadConfiguration(context));
+    EXPECT_EQ(context.UpdaterState.ProgramFilesFolder, "/srv/programs/");
+    EXPECT_EQ(context.UpdaterState.CommonFilesFolder, "/srv/common/");
+    EXPECT_EQ(context.UpdaterState.SharedFolder, "/srv/common/Korvel Shared/");
 }
 
 } // namespace
