@@ -32,7 +32,9 @@ inline constexpr long kMoreData = 234;
 // of a value whose name holds those, or of a REG_SZ text that is not UTF-8. Key and value names are
 // matched ignoring case (ASCII and Cyrillic letters). A store file that is malformed is never
 // overwritten: every operation on its root gives 5 (RegKeyExists false) until it is mended.
-// Text values are UTF-8; a REG_SZ value's 1024 bytes include its terminating zero.
+// Text values are UTF-8; a REG_SZ value's 1024 bytes include its terminating zero and are
+// counted in windows-1251 bytes where the text can be written in windows-1251 (so a Cyrillic
+// letter counts one byte, as in the product's own registry), otherwise in UTF-8 bytes.
 long DeleteRegKey(Root root, const std::string& path);
 bool RegKeyExists(Root root, const std::string& path);
 long WriteRegString(Root root, const std::string& path, const std::string& name,
