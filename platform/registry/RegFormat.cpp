@@ -1,7 +1,7 @@
 #include "platform/registry/KeyPath.h"
 #include "platform/registry/RegFile.h"
-#include "platform/registry/Utf16.h"
 #include "platform/text/Text.h"
+#include "platform/text/Utf16.h"
 
 #include <cstdio>
 
@@ -82,7 +82,7 @@ void appendValue(std::string& out, const RegValue& value) {
     char type[24];
     std::snprintf(type, sizeof type, "hex(%x):", value.type);
     appendHex(out, prefix + type,
-              isTextType(value.type) ? utf8ToUtf16le(value.data) : std::string(value.data));
+              isTextType(value.type) ? text::utf8ToUtf16le(value.data) : std::string(value.data));
 }
 
 void appendKey(std::string& out, std::string_view keyLine, const RegKey& key) {

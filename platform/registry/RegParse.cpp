@@ -1,6 +1,6 @@
 #include "platform/registry/KeyPath.h"
 #include "platform/registry/RegFile.h"
-#include "platform/registry/Utf16.h"
+#include "platform/text/Utf16.h"
 #include "platform/text/Text.h"
 
 #include <cstdio>
@@ -147,9 +147,9 @@ std::string decodeUtf16File(std::string_view bytes) {
     std::string why;
     const std::size_t bad = firstInvalidUtf16(bytes, why);
     if (bad == std::string_view::npos) {
-        return utf16leToUtf8(bytes);
+        return text::utf16leToUtf8(bytes);
     }
-    const std::string before = utf16leToUtf8(bytes.substr(0, bad));
+    const std::string before = text::utf16leToUtf8(bytes.substr(0, bad));
     throw RegFormatError(lineAt(before, before.size()), "not UTF-16 text: " + why);
 }
 
@@ -462,7 +462,7 @@ private:
             if (firstInvalidUtf16(bytes, why) != std::string_view::npos) {
                 fail(what + "is not UTF-16 text: " + why);
             }
-            return utf16leToUtf8(bytes);
+            return text::utf16leToUtf8(bytes);
         }
         if (text::isValidUtf8(bytes)) {
             return bytes;

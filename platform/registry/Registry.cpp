@@ -12,6 +12,17 @@ namespace {
 // The most a read takes, as the product's registry calls ask for.
 constexpr std::size_t kReadLimit = 1024;
 
+// The size of a text value as the product's registry calls count it: in windows-1251 bytes,
+// the code page they read in, where the text can be written in it; otherwise in the bytes of
+// its UTF-8 form.
+std::size_t productSize(std::string_view data) {
+    try {
+        return text::utf8ToCp1251(data).size();
+    } catch (const text::TextError&) {
+        return data.size();
+    }
+}
+
 // Finds the value and hands it to take, which gives the result code.
 template <class Take>
 long readValue(Root root, const std::string& path, const std::string& name, Take&& take) {
@@ -106,7 +117,7 @@ long ReadRegString(Root root, const std::string& path, const std::string& name, 
         if (!isTextType(value.type)) {
             return kInvalidData;
         }
-        if (value.data.size() > kReadLimit) {
+        if (productSize(value.data) > kReadLimit) {
             return kMoreData;
         }
         std::string_view bytes = value.data;
@@ -116,6 +127,15 @@ long ReadRegString(Root root, const std::string& path, const std::string& name, 
         text = text::trimControls(bytes);
         return kSuccess;
     });
+}
+
+std::optional<std::string> readStringValue(Root root, const std::string& path,
+                                           const std::string& name) {
+    std::string text;
+    if (ReadRegString(root, path, name, text) != kSuccess) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 long ReadRegInteger(Root root, const std::string& path, const std::string& name,

@@ -8,6 +8,7 @@
 // file lock.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform::registry {
@@ -35,7 +36,9 @@ inline constexpr long kMoreData = 234;
 // gives false, as for a key that does not exist. A store whose lock another process holds for
 // longer than $UPDATE_REGISTRY_LOCK_TIMEOUT seconds (30 when unset) gives 5 too. A caller that must
 // not take a refused store for an empty one asks storeProblem first. Text values are UTF-8; a
-// REG_SZ value's 1024 bytes include its terminating zero.
+// REG_SZ value's 1024 bytes include its terminating zero and are counted in windows-1251 bytes
+// where the text can be written in windows-1251 (so a Cyrillic letter counts one byte, as in
+// the product's own registry), otherwise in UTF-8 bytes.
 long DeleteRegKey(Root root, const std::string& path);
 bool RegKeyExists(Root root, const std::string& path);
 long WriteRegString(Root root, const std::string& path, const std::string& name,
@@ -59,6 +62,11 @@ long ReadRegBinary(Root root, const std::string& path, const std::string& name, 
 // are to report this when they start rather than run as if the store were empty; as yet they
 // do not.
 std::string storeProblem(Root root);
+
+// The text ReadRegString reads, or nothing when it gives any other result than kSuccess: the
+// one way the program reads a text value whose absence leaves things as they are.
+std::optional<std::string> readStringValue(Root root, const std::string& path,
+                                           const std::string& name);
 
 // The folder of the store files, with a trailing '/'.
 std::string storeFolder(Root root);

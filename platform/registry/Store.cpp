@@ -1,6 +1,7 @@
 #include "platform/registry/Store.h"
 
 #include "platform/os/File.h"
+#include "platform/os/Os.h"
 #include "platform/registry/KeyPath.h"
 #include "platform/registry/RegFile.h"
 
@@ -22,20 +23,8 @@
 namespace platform::registry {
 namespace {
 
-std::string withSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    return folder;
-}
-
-std::string envValue(const char* name) {
-    const char* value = std::getenv(name);
-    return value == nullptr ? std::string() : std::string(value);
-}
-
 std::string homeFolder() {
-    std::string home = envValue("HOME");
+    std::string home = platform::os::environment("HOME").value_or("");
     if (home.empty()) {
         if (const passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_dir != nullptr) {
             home = pw->pw_dir;
@@ -56,7 +45,7 @@ std::string fileName(Root root) {
 // seconds (a decimal number, fractions allowed), 30 when it is unset or not such a number.
 std::chrono::milliseconds lockTimeout() {
     constexpr double kDefaultSeconds = 30;
-    const std::string text = envValue("UPDATE_REGISTRY_LOCK_TIMEOUT");
+    const std::string text = platform::os::environment("UPDATE_REGISTRY_LOCK_TIMEOUT").value_or("");
     double seconds = kDefaultSeconds;
     if (!text.empty()) {
         char* end = nullptr;
@@ -293,18 +282,18 @@ std::pair<std::string, std::string> splitFolder(const std::string& path) {
 } // namespace
 
 std::string storeFolder(Root root) {
-    const std::string overridden = envValue("UPDATE_REGISTRY_DIR");
+    const std::string overridden = platform::os::environment("UPDATE_REGISTRY_DIR").value_or("");
     if (!overridden.empty()) {
-        return withSlash(overridden);
+        return platform::os::withTrailingDelimiter(overridden);
     }
     if (root == Root::LocalMachine) {
         return "/var/lib/korvel/registry/";
     }
-    std::string config = envValue("XDG_CONFIG_HOME");
+    std::string config = platform::os::environment("XDG_CONFIG_HOME").value_or("");
     if (config.empty() || config.front() != '/') {
         config = homeFolder() + "/.config";
     }
-    return withSlash(config) + "korvel/registry/";
+    return platform::os::withTrailingDelimiter(config) + "korvel/registry/";
 }
 
 std::string storeFile(Root root) {

@@ -52,8 +52,8 @@ std::optional<std::int32_t> parseHex32(std::string_view text) {
     return static_cast<std::int32_t>(bits);
 }
 
-std::runtime_error readError(const std::string& path, int error) {
-    return std::runtime_error("Cannot read the ini file \"" + path + "\": " + std::strerror(error));
+IniFileError readError(const std::string& path, int error) {
+    return IniFileError("Cannot read the ini file \"" + path + "\": " + std::strerror(error));
 }
 
 } // namespace
@@ -81,10 +81,8 @@ IniFile IniFile::parse(std::string_view text) {
     }
     IniFile ini;
     Section* current = nullptr;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        const std::string line = trimControls(text.substr(0, end)); // also removes the CR of CR LF
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    for (const std::string_view raw : splitLines(text)) {
+        const std::string line = trimControls(raw);
 
         if (line.empty() || line.front() == ';') {
             continue;

@@ -11,21 +11,28 @@
 // - Section and key names are matched ignoring the locale's letter case (ASCII and Cyrillic).
 // - When a section name occurs twice only the first section is searched; when a key occurs
 //   twice in it the first one counts.
-// - Lines end with LF or CR LF; a UTF-8 byte-order mark at the start is skipped.
+// - Lines end with LF, CR LF or a lone CR; a UTF-8 byte-order mark at the start is skipped.
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform::text {
 
+// An ini file that cannot be read; the message names the file and the reason.
+class IniFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 class IniFile {
 public:
     // Reads a file. Its bytes are taken as UTF-8 when they are valid UTF-8, and as
-    // windows-1251 (the product's own ini files) otherwise. Throws std::runtime_error naming
-    // the file when it cannot be read.
+    // windows-1251 (the product's own ini files) otherwise. Throws IniFileError when it
+    // cannot be read.
     static IniFile load(const std::string& path);
     // Parses UTF-8 text.
     static IniFile parse(std::string_view text);

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::text {
 
@@ -44,6 +45,11 @@ std::string localeLower(std::string_view text);
 std::string trimBlanks(std::string_view text);
 // Removes blanks and control characters (bytes 0x00 to 0x20) at both ends.
 std::string trimControls(std::string_view text);
+
+// The lines of a text as a multi-line text field shows them: CR LF, LF and a lone CR each end
+// a line; n line breaks give n + 1 lines (the empty text gives one empty line). The views point
+// into text.
+std::vector<std::string_view> splitLines(std::string_view text);
 
 // An SQL string literal: the text between single quotes, inner quotes doubled.
 std::string sqlLiteral(std::string_view text);

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
@@ -122,6 +123,112 @@ void dropLayoutWhitespace(xmlNodePtr parent) {
         node = next;
     }
 }
+
+// Replaces the references to entities declared in the document with their text, below parent
+// (an element's children or an attribute's value). The parser itself never substitutes
+// entities, so it never opens anything an external entity or DTD names; a reference to an
+// entity that is not declared with its text in the document is refused here.
+class EntitySubstitution {
+public:
+    EntitySubstitution(xmlDocPtr doc, const std::string& name) : doc_(doc), name_(name) {}
+
+    void below(xmlNodePtr parent) {
+        if (parent->type == XML_ELEMENT_NODE) {
+            for (xmlAttrPtr attr = parent->properties; attr != nullptr; attr = attr->next) {
+                below(reinterpret_cast<xmlNodePtr>(attr));
+            }
+        }
+        for (xmlNodePtr node = parent->children; node != nullptr;) {
+            xmlNodePtr next = node->next;
+            if (node->type == XML_ENTITY_REF_NODE) {
+                replace(node);
+            } else if (node->type == XML_ELEMENT_NODE) {
+                below(node);
+            }
+            node = next;
+        }
+        mergeTexts(parent);
+    }
+
+private:
+    // Documents whose entities expand beyond this are refused (entities that name each other
+    // can grow a small file without bound).
+    static constexpr std::size_t kMostNodes = 1000000;
+    static constexpr std::size_t kMostBytes = 64 * 1024 * 1024;
+
+    void replace(xmlNodePtr reference) {
+        const std::string entityName = reinterpret_cast<const char*>(reference->name);
+        const xmlEntityPtr entity = xmlGetDocEntity(doc_, reference->name);
+        if (entity == nullptr || entity->etype != XML_INTERNAL_GENERAL_ENTITY) {
+            fail("the entity &" + entityName +
+                 "; is not declared with its text in the document; no other entity is read");
+        }
+        // The entity's text as nodes, in a holder of their own until they take the
+        // reference's place.
+        xmlNodePtr holder = xmlNewDocNode(doc_, nullptr, BAD_CAST "entity", nullptr);
+        if (holder == nullptr) {
+            fail("out of memory");
+        }
+        xmlNodePtr content = entity->children != nullptr
+                                 ? xmlDocCopyNodeList(doc_, entity->children)
+                                 : xmlStringGetNodeList(doc_, entity->content);
+        if (content != nullptr) {
+            xmlAddChildList(holder, content);
+        }
+        try {
+            count(holder);
+            below(holder);
+        } catch (...) {
+            xmlFreeNode(holder);
+            throw;
+        }
+        while (holder->children != nullptr) {
+            xmlNodePtr child = holder->children;
+            xmlUnlinkNode(child);
+            xmlAddPrevSibling(reference, child); // may merge child into a text before it
+        }
+        xmlFreeNode(holder);
+        xmlUnlinkNode(reference);
+        xmlFreeNode(reference);
+    }
+
+    void count(xmlNodePtr parent) {
+        for (xmlNodePtr node = parent->children; node != nullptr; node = node->next) {
+            ++nodes_;
+            if (node->content != nullptr && node->type != XML_ENTITY_REF_NODE) {
+                bytes_ += static_cast<std::size_t>(xmlStrlen(node->content));
+            }
+            if (nodes_ > kMostNodes || bytes_ > kMostBytes) {
+                fail("its entities expand to more text than a document may hold");
+            }
+            if (node->type == XML_ELEMENT_NODE) {
+                count(node);
+            }
+        }
+    }
+
+    // Text that a substitution has left in pieces becomes one text again.
+    static void mergeTexts(xmlNodePtr parent) {
+        for (xmlNodePtr node = parent->children; node != nullptr; node = node->next) {
+            while (node->type == XML_TEXT_NODE && node->next != nullptr &&
+                   node->next->type == XML_TEXT_NODE && node->name == node->next->name) {
+                xmlNodeAddContent(node, node->next->content);
+                xmlNodePtr merged = node->next;
+                xmlUnlinkNode(merged);
+                xmlFreeNode(merged);
+            }
+        }
+    }
+
+    [[noreturn]] void fail(const std::string& reason) const {
+        throw XmlError(name_ + ": " + reason);
+    }
+
+    xmlDocPtr doc_;
+    const std::string& name_;
+    std::size_t nodes_ = 0;
+    std::size_t bytes_ = 0;
+};
 
 std::string qualifiedName(const xmlChar* name, const xmlNs* ns) {
     std::string out;
@@ -245,8 +352,9 @@ Document Document::parse(std::string_view content, const std::string& name) {
     if (ctxt == nullptr) {
         throw XmlError(name + ": out of memory");
     }
-    // No network, no external DTD, no entity substitution: the document cannot make the
-    // parser read anything but the bytes given here.
+    // No network, no external DTD, no entity substitution by the parser: the document cannot
+    // make the parser read anything but the bytes given here. Entities declared with their
+    // text in the document are substituted afterwards (EntitySubstitution).
     constexpr int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
     xmlDocPtr doc = nullptr;
     std::string reason;
@@ -269,6 +377,12 @@ Document Document::parse(std::string_view content, const std::string& name) {
     if (xmlDocGetRootElement(doc) == nullptr) {
         xmlFreeDoc(doc);
         throw XmlError(name + ": the document has no top-level element");
+    }
+    try {
+        EntitySubstitution(doc, name).below(reinterpret_cast<xmlNodePtr>(doc));
+    } catch (const XmlError&) {
+        xmlFreeDoc(doc);
+        throw;
     }
     dropLayoutWhitespace(reinterpret_cast<xmlNodePtr>(doc));
     return Document(doc, name);

@@ -57,7 +57,9 @@ private:
 
 // A loaded XML document; owns the libxml2 tree. Text nodes made of whitespace only are layout
 // and are dropped (except under xml:space="preserve"), so the first child of an element that
-// holds an indented CDATA section is that section. No DTD or external entity is ever read.
+// holds an indented CDATA section is that section. Entities declared with their text in the
+// document's own DTD (<!ENTITY v 'x'>) are replaced by that text, in element text and in
+// attributes; no external DTD or entity is ever read, and a reference to one is an XmlError.
 class Document {
 public:
     // Loads a file; its XML declaration (or byte-order mark) decides the encoding.

@@ -38,7 +38,9 @@ std::function<std::string(const std::string&)> productCipher(const SampleOptions
         }
     }
     if (newest < "3.0.0") {
-        return [](const std::string& plain) { return update::connect::storedFormOld(plain); };
+        return [table = update::connect::loadShiftKeyTable()](const std::string& plain) {
+            return update::connect::storedFormOld(plain, table);
+        };
     }
     return [](const std::string& plain) { return update::connect::storedFormNew(plain); };
 }

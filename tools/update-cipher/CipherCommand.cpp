@@ -28,7 +28,7 @@ void requireText(const std::string& utf8) {
 
 std::string read(bool old, const std::string& stored) {
     if (old) {
-        return ShiftDecode(stored, 1);
+        return update::connect::readStoredOld(stored, update::connect::loadShiftKeyTable());
     }
     if (!update::connect::isDigitText(stored)) {
         throw InputError("\"" + stored +
@@ -96,7 +96,8 @@ std::string runCipherCommand(const std::vector<std::string>& args) {
                              " given (quote a text that holds blanks)");
         }
         if (command == "store") {
-            return old ? update::connect::storedFormOld(rest[0])
+            return old ? update::connect::storedFormOld(rest[0],
+                                                        update::connect::loadShiftKeyTable())
                        : update::connect::storedFormNew(rest[0]);
         }
         return read(old, rest[0]);
@@ -117,7 +118,9 @@ std::string runCipherCommand(const std::vector<std::string>& args) {
             throw UsageError(command + ": one text expected, " + std::to_string(rest.size() - 2) +
                              " given (quote a text that holds blanks)");
         }
-        return command == "shift-encode" ? ShiftEncode(rest[2], mode) : ShiftDecode(rest[2], mode);
+        const update::connect::ShiftKeyTable table = update::connect::loadShiftKeyTable();
+        return command == "shift-encode" ? ShiftEncode(rest[2], mode, table)
+                                         : ShiftDecode(rest[2], mode, table);
     }
 
     throw UsageError("unknown command \"" + command + "\"");

@@ -35,12 +35,12 @@ std::string readStoredNew(std::string_view stored) {
     return decipherLoginText(DigitsToBytes(stored));
 }
 
-std::string storedFormOld(std::string_view utf8) {
-    return ShiftEncode(utf8, 1);
+std::string storedFormOld(std::string_view utf8, const ShiftKeyTable& table) {
+    return ShiftEncode(utf8, 1, table);
 }
 
-std::string readStoredOld(std::string_view stored) {
-    return ShiftDecode(stored, 1);
+std::string readStoredOld(std::string_view stored, const ShiftKeyTable& table) {
+    return ShiftDecode(stored, 1, table);
 }
 
 } // namespace update::connect

@@ -5,6 +5,8 @@
 // by the shift cipher in mode 1. Values are UTF-8 inside the program and windows-1251 bytes
 // under the ciphers.
 
+#include "update/connect/ShiftKeyTable.h"
+
 #include <string>
 #include <string_view>
 
@@ -23,10 +25,9 @@ std::string storedFormNew(std::string_view utf8);
 std::string readStoredNew(std::string_view stored);
 
 // Stored form for old databases: ShiftEncode in mode 1, and ShiftDecode to read it.
-std::string storedFormOld(std::string_view utf8);
-std::string readStoredOld(std::string_view stored);
+std::string storedFormOld(std::string_view utf8, const ShiftKeyTable& table);
+std::string readStoredOld(std::string_view stored, const ShiftKeyTable& table);
 
-// All of these throw platform::text::TextError for text that windows-1251 cannot hold; the
-// old forms throw ShiftKeyTableError for a site key table that cannot be used.
+// All of these throw platform::text::TextError for text that windows-1251 cannot hold.
 
 } // namespace update::connect

@@ -2,6 +2,8 @@
 
 #include "platform/text/Text.h"
 
+#include <stdexcept>
+
 namespace update::connect {
 
 namespace {
@@ -19,7 +21,7 @@ std::size_t keyOffset(int mode) {
 
 } // namespace
 
-std::string ShiftEncodeBytes(std::string_view bytes, int mode, const ShiftKeyTable& table) {
+std::string shiftEncodeBytes(std::string_view bytes, int mode, const ShiftKeyTable& table) {
     const std::size_t offset = keyOffset(mode);
     std::string result(bytes.size(), '\0');
     for (std::size_t n = 0; n < bytes.size(); ++n) {
@@ -30,7 +32,7 @@ std::string ShiftEncodeBytes(std::string_view bytes, int mode, const ShiftKeyTab
     return result;
 }
 
-std::string ShiftDecodeBytes(std::string_view bytes, int mode, const ShiftKeyTable& table) {
+std::string shiftDecodeBytes(std::string_view bytes, int mode, const ShiftKeyTable& table) {
     const std::size_t offset = keyOffset(mode);
     std::string result(bytes.size(), '\0');
     for (std::size_t n = 0; n < bytes.size(); ++n) {
@@ -45,20 +47,14 @@ std::string ShiftDecodeBytes(std::string_view bytes, int mode, const ShiftKeyTab
     return result;
 }
 
-std::string ShiftEncodeBytes(std::string_view bytes, int mode) {
-    return ShiftEncodeBytes(bytes, mode, shiftKeyTable());
+std::string ShiftEncode(std::string_view utf8, int mode, const ShiftKeyTable& table) {
+    return platform::text::cp1251ToUtf8(
+        shiftEncodeBytes(platform::text::utf8ToCp1251(utf8), mode, table));
 }
 
-std::string ShiftDecodeBytes(std::string_view bytes, int mode) {
-    return ShiftDecodeBytes(bytes, mode, shiftKeyTable());
-}
-
-std::string ShiftEncode(std::string_view utf8, int mode) {
-    return platform::text::cp1251ToUtf8(ShiftEncodeBytes(platform::text::utf8ToCp1251(utf8), mode));
-}
-
-std::string ShiftDecode(std::string_view utf8, int mode) {
-    return platform::text::cp1251ToUtf8(ShiftDecodeBytes(platform::text::utf8ToCp1251(utf8), mode));
+std::string ShiftDecode(std::string_view utf8, int mode, const ShiftKeyTable& table) {
+    return platform::text::cp1251ToUtf8(
+        shiftDecodeBytes(platform::text::utf8ToCp1251(utf8), mode, table));
 }
 
 } // namespace update::connect

@@ -1,10 +1,9 @@
-#include "platform/os/File.h"
-#include "platform/text/Text.h"
-#include "update/connect/ShiftCipher.h"
+#include "update/connect/ShiftKeyTable.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <mutex>
+#include "platform/os/File.h"
+#include "platform/os/Os.h"
+#include "platform/text/Text.h"
+
 #include <system_error>
 
 namespace update::connect {
@@ -16,29 +15,8 @@ namespace {
 constexpr ShiftKeyTable kBuiltIn = {7,  19, 3,  28, 11, 24, 5,  16, 30, 9,
                                     14, 2,  27, 8,  21, 12, 31, 6,  18, 25};
 
-std::mutex tableMutex;
-// The storage stays in place when the table is reloaded, so references handed out stay valid.
-ShiftKeyTable tableInForce{};
-bool tableLoaded = false;
-
 [[noreturn]] void fail(const std::string& source, const std::string& problem) {
     throw ShiftKeyTableError("shift key table " + source + ": " + problem);
-}
-
-ShiftKeyTable loadTable() {
-    const char* named = std::getenv("UPDATE_SHIFT_KEY_TABLE");
-    if (named != nullptr && *named != '\0') {
-        return readShiftKeyTableFile(named);
-    }
-    std::error_code ec;
-    if (std::filesystem::exists(kSiteShiftKeyTableFile, ec)) {
-        return readShiftKeyTableFile(kSiteShiftKeyTableFile);
-    }
-    if (ec && ec != std::errc::no_such_file_or_directory) {
-        fail(std::string("\"") + kSiteShiftKeyTableFile + "\"",
-             "cannot be examined: " + ec.message());
-    }
-    return kBuiltIn;
 }
 
 } // namespace
@@ -110,18 +88,20 @@ ShiftKeyTable readShiftKeyTableFile(const std::filesystem::path& file) {
     return parseShiftKeyTable(text, source);
 }
 
-const ShiftKeyTable& shiftKeyTable() {
-    const std::lock_guard lock(tableMutex);
-    if (!tableLoaded) {
-        tableInForce = loadTable();
-        tableLoaded = true;
+ShiftKeyTable loadShiftKeyTable() {
+    const auto named = platform::os::environment("UPDATE_SHIFT_KEY_TABLE");
+    if (named && !named->empty()) {
+        return readShiftKeyTableFile(*named);
     }
-    return tableInForce;
-}
-
-void reloadShiftKeyTable() {
-    const std::lock_guard lock(tableMutex);
-    tableLoaded = false;
+    std::error_code ec;
+    if (std::filesystem::exists(kSiteShiftKeyTableFile, ec)) {
+        return readShiftKeyTableFile(kSiteShiftKeyTableFile);
+    }
+    if (ec && ec != std::errc::no_such_file_or_directory) {
+        fail(std::string("\"") + kSiteShiftKeyTableFile + "\"",
+             "cannot be examined: " + ec.message());
+    }
+    return kBuiltIn;
 }
 
 } // namespace update::connect

@@ -35,7 +35,7 @@ TWinCryptObject::TWinCryptObject() {
 
 TWinCryptObject::~TWinCryptObject() = default;
 
-void TWinCryptObject::ClearLastError() {
+void TWinCryptObject::clearLastError() {
     LastErrorCode_ = 0;
     LastErrorText_.clear();
 }
@@ -48,7 +48,7 @@ std::string TWinCryptObject::StoreLastError(std::string_view prefix, std::uint32
 }
 
 void TWinCryptObject::SetProvider(std::string_view name) {
-    ClearLastError();
+    clearLastError();
     ProviderHandle_ = false;
     ProviderName_ = name.empty() ? std::string(kDefaultProviderName) : std::string(name);
     // Acquiring a context of an unknown provider fails silently, as the provider's own
@@ -57,7 +57,7 @@ void TWinCryptObject::SetProvider(std::string_view name) {
 }
 
 void TWinCryptObject::SetPassPhrase(std::string_view passPhrase) {
-    ClearLastError();
+    clearLastError();
     PassPhrase_ = std::string(passPhrase);
     // The key of an earlier pass phrase goes in any case: a failed derivation must not leave
     // the object enciphering with a key that no longer matches PassPhrase.
@@ -82,12 +82,12 @@ void TWinCryptObject::SetPassPhrase(std::string_view passPhrase) {
     KeyHandle_ = std::move(key);
 }
 
-void TWinCryptObject::SetPassPhraseText(std::string_view utf8) {
+void TWinCryptObject::setPassPhraseText(std::string_view utf8) {
     SetPassPhrase(platform::text::utf8ToCp1251(utf8));
 }
 
-bool TWinCryptObject::RunKey(std::string& bytes, std::string_view failurePrefix) {
-    ClearLastError();
+bool TWinCryptObject::runKey(std::string& bytes, std::string_view failurePrefix) {
+    clearLastError();
     if (!KeyHandle_) {
         StoreLastError(failurePrefix, static_cast<std::uint32_t>(EINVAL),
                        "no key is held: the pass phrase has not been set successfully");
@@ -104,14 +104,14 @@ bool TWinCryptObject::RunKey(std::string& bytes, std::string_view failurePrefix)
 }
 
 bool TWinCryptObject::EncryptString(std::string& bytes) {
-    return RunKey(bytes, kPrefixEncrypt);
+    return runKey(bytes, kPrefixEncrypt);
 }
 
 bool TWinCryptObject::DecryptString(std::string& bytes) {
-    return RunKey(bytes, kPrefixDecrypt);
+    return runKey(bytes, kPrefixDecrypt);
 }
 
-std::optional<std::string> TWinCryptObject::EncryptText(std::string_view utf8) {
+std::optional<std::string> TWinCryptObject::encryptText(std::string_view utf8) {
     std::string bytes = platform::text::utf8ToCp1251(utf8);
     if (!EncryptString(bytes)) {
         return std::nullopt;
@@ -119,7 +119,7 @@ std::optional<std::string> TWinCryptObject::EncryptText(std::string_view utf8) {
     return bytes;
 }
 
-std::optional<std::string> TWinCryptObject::DecryptText(std::string_view bytes) {
+std::optional<std::string> TWinCryptObject::decryptText(std::string_view bytes) {
     std::string plain(bytes);
     if (!DecryptString(plain)) {
         return std::nullopt;

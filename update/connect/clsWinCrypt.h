@@ -40,7 +40,7 @@ public:
     void SetPassPhrase(std::string_view passPhrase);
     // The pass phrase as UTF-8 text; throws platform::text::TextError for text that
     // windows-1251 cannot hold.
-    void SetPassPhraseText(std::string_view utf8);
+    void setPassPhraseText(std::string_view utf8);
 
     // Run the key over the bytes in place (the length does not change). False, with the last
     // error set, when no key is held.
@@ -48,9 +48,9 @@ public:
     bool DecryptString(std::string& bytes);
 
     // UTF-8 text to enciphered windows-1251 bytes and back; nothing when no key is held.
-    // EncryptText throws platform::text::TextError for text that windows-1251 cannot hold.
-    std::optional<std::string> EncryptText(std::string_view utf8);
-    std::optional<std::string> DecryptText(std::string_view bytes);
+    // encryptText throws platform::text::TextError for text that windows-1251 cannot hold.
+    std::optional<std::string> encryptText(std::string_view utf8);
+    std::optional<std::string> decryptText(std::string_view bytes);
 
     const std::string& ProviderName() const { return ProviderName_; }
     const std::string& PassPhrase() const { return PassPhrase_; }
@@ -62,11 +62,11 @@ public:
 private:
     struct Key;
 
-    void ClearLastError();
+    void clearLastError();
     // Records a failure of a step and returns its message.
     std::string StoreLastError(std::string_view prefix, std::uint32_t code,
                                std::string_view message);
-    bool RunKey(std::string& bytes, std::string_view failurePrefix);
+    bool runKey(std::string& bytes, std::string_view failurePrefix);
 
     std::string ProviderName_;
     bool ProviderHandle_ = false; // a context of a known provider is held

@@ -48,15 +48,15 @@ public:
     // skipped; the first "=" of a segment ends the name, a ";" always ends the value.
     void ParseText(std::string_view text);
 
-    std::size_t Count() const { return Items_.size(); }
-    // Throws std::out_of_range for an index not below Count().
+    std::size_t count() const { return Items_.size(); }
+    // Throws std::out_of_range for an index not below count().
     TValItem& operator[](std::size_t index) { return *Items_.at(index); }
     const TValItem& operator[](std::size_t index) const { return *Items_.at(index); }
 
 private:
-    // Index of the last item whose name matches, or Count() when none does.
-    std::size_t Find(std::string_view name) const;
-    void Append(std::string_view name, std::string_view value);
+    // Index of the last item whose name matches, or count() when none does.
+    std::size_t find(std::string_view name) const;
+    void append(std::string_view name, std::string_view value);
 
     std::vector<std::unique_ptr<TValItem>> Items_;
 };

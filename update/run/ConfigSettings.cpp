@@ -66,7 +66,7 @@ std::optional<bool> textToBool(std::string_view text) {
     return std::nullopt;
 }
 
-void ReadSettings(const platform::xml::Document& document, TBaseState& state) {
+void readSettings(const platform::xml::Document& document, TBaseState& state) {
     const Element root = document.root();
     if (!root || root.name() != "ROOT") {
         return;

@@ -25,6 +25,6 @@ std::optional<bool> textToBool(std::string_view text);
 //   SHOW_INFO that is absent or not a Boolean ends the reading there, FormCaption keeping its
 //   new value.
 // Without ROOT or SETTINGS nothing changes; fields of an absent element keep their values.
-void ReadSettings(const platform::xml::Document& document, TBaseState& state);
+void readSettings(const platform::xml::Document& document, TBaseState& state);
 
 } // namespace update::run

@@ -8,12 +8,8 @@ namespace update::run {
 
 namespace {
 
-using platform::registry::ReadRegString;
+using platform::registry::readStringValue;
 using platform::registry::Root;
-
-bool readValue(const std::string& key, const char* name, std::string& value) {
-    return ReadRegString(Root::LocalMachine, key, name, value) == platform::registry::kSuccess;
-}
 
 std::string asFolder(const std::string& value) {
     return platform::os::withTrailingDelimiter(platform::text::trimControls(value));
@@ -21,11 +17,8 @@ std::string asFolder(const std::string& value) {
 
 std::string folderOfVersion(const std::string& productKey, const std::string& version) {
     const char* name = isOldVersion(version) ? "Directory" : "InstallPath";
-    std::string value;
-    if (readValue(productKey + "\\" + version, name, value)) {
-        return asFolder(value);
-    }
-    return {};
+    const auto value = readStringValue(Root::LocalMachine, productKey + "\\" + version, name);
+    return value ? asFolder(*value) : std::string();
 }
 
 } // namespace
@@ -34,27 +27,23 @@ bool isOldVersion(const std::string& version) {
     return version < std::string("3.0");
 }
 
-std::string GetInstallFolder(const std::string& productKey, const std::string& version) {
+std::string installFolder(const std::string& productKey, const std::string& version) {
     if (!version.empty()) {
         return folderOfVersion(productKey, version);
     }
-    std::string current;
-    if (readValue(productKey, "CurrentVersion", current)) {
-        return folderOfVersion(productKey, current);
+    if (const auto current = readStringValue(Root::LocalMachine, productKey, "CurrentVersion")) {
+        return folderOfVersion(productKey, *current);
     }
-    std::string directory;
-    if (readValue(productKey, "Directory", directory)) {
-        return asFolder(directory);
-    }
-    return {};
+    const auto directory = readStringValue(Root::LocalMachine, productKey, "Directory");
+    return directory ? asFolder(*directory) : std::string();
 }
 
 std::string GetCatalexFolder(const std::string& version) {
-    return GetInstallFolder(kCatalexKey, version);
+    return installFolder(kCatalexKey, version);
 }
 
 std::string GetPlexarFolder(const std::string& version) {
-    return GetInstallFolder(kPlexarKey, version);
+    return installFolder(kPlexarKey, version);
 }
 
 std::string GetOracleHome() {

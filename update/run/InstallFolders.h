@@ -15,7 +15,7 @@ inline constexpr const char* kPlexarKey = "Software\\Korvel\\Plexar";
 // the key productKey\version. Without one: the same with the product key's "CurrentVersion";
 // when that is absent, "Directory" of the product key itself. The value is taken as a folder
 // of this system, trimmed of blanks and control characters.
-std::string GetInstallFolder(const std::string& productKey, const std::string& version);
+std::string installFolder(const std::string& productKey, const std::string& version);
 
 std::string GetCatalexFolder(const std::string& version);
 std::string GetPlexarFolder(const std::string& version);

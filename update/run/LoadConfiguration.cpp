@@ -12,7 +12,6 @@ namespace update::run {
 
 namespace {
 
-using platform::registry::ReadRegString;
 using platform::registry::Root;
 
 std::string quoted(const std::string& path) {
@@ -33,12 +32,8 @@ bool loadDocument(RunContext& context, const std::string& path) {
 }
 
 std::string currentVersion(const char* productKey) {
-    std::string version;
-    if (ReadRegString(Root::LocalMachine, productKey, "CurrentVersion", version) !=
-        platform::registry::kSuccess) {
-        version.clear();
-    }
-    return version;
+    return platform::registry::readStringValue(Root::LocalMachine, productKey, "CurrentVersion")
+        .value_or(std::string());
 }
 
 } // namespace
@@ -57,8 +52,8 @@ bool LoadConfiguration(RunContext& context) {
         return false;
     }
 
-    ReadSystemFolders(state);
-    ReadSettings(*context.ConfigDocument, state);
+    readSystemFolders(state);
+    readSettings(*context.ConfigDocument, state);
 
     const std::string version = currentVersion(kCatalexKey);
     state.CatalexFolder = GetCatalexFolder(version);

@@ -7,7 +7,7 @@
 #include "update/run/InstallFolders.h"
 
 #include <cstdint>
-#include <stdexcept>
+#include <optional>
 
 namespace update::run {
 
@@ -15,7 +15,7 @@ namespace {
 
 using platform::registry::kSuccess;
 using platform::registry::ReadRegInteger;
-using platform::registry::ReadRegString;
+using platform::registry::readStringValue;
 using platform::registry::Root;
 using platform::text::asciiUpper;
 
@@ -23,19 +23,18 @@ class PreferenceKey {
 public:
     explicit PreferenceKey(std::string path) : path_(std::move(path)) {}
 
-    bool text(const char* name, std::string& value) const {
-        return ReadRegString(Root::LocalMachine, path_, name, value) == kSuccess;
+    std::optional<std::string> text(const char* name) const {
+        return readStringValue(Root::LocalMachine, path_, name);
     }
 
     bool flag(const char* name) const {
-        std::string value;
-        return text(name, value) && asciiUpper(value) == "TRUE";
+        const auto value = text(name);
+        return value && asciiUpper(*value) == "TRUE";
     }
 
     void textInto(const char* name, std::string& field) const {
-        std::string value;
-        if (text(name, value)) {
-            field = value;
+        if (auto value = text(name)) {
+            field = std::move(*value);
         }
     }
 
@@ -47,9 +46,8 @@ public:
             field = number;
             return;
         }
-        std::string value;
-        if (text(name, value)) {
-            field = platform::text::parseInt32(value).value_or(fallback);
+        if (const auto value = text(name)) {
+            field = platform::text::parseInt32(*value).value_or(fallback);
         }
     }
 
@@ -74,7 +72,7 @@ void readFromRegistry(TCXIniParams& p, const std::string& version) {
 platform::text::IniFile loadIni(const std::string& path) {
     try {
         return platform::text::IniFile::load(path);
-    } catch (const std::runtime_error&) {
+    } catch (const platform::text::IniFileError&) {
         // The profile functions give their defaults for a file they cannot read.
         return platform::text::IniFile::parse("");
     }

@@ -7,6 +7,7 @@
 
 #include "platform/os/Os.h"
 #include "platform/xml/Xml.h"
+#include "update/connect/ShiftKeyTable.h"
 #include "update/run/EngineConnections.h"
 #include "update/run/Host.h"
 #include "update/run/UpdaterState.h"
@@ -51,6 +52,10 @@ struct RunContext {
     // Where LoadConfiguration finds updcfg.xml: the folder of the program file, with a
     // trailing '/'. Tests point it at a folder of their own.
     std::function<std::string()> programFolder = &platform::os::programFolder;
+
+    // The key table of the shift cipher, loaded from the site's file (or built in) when the run
+    // is created; a file that cannot be used makes the creation fail with its message.
+    update::connect::ShiftKeyTable shiftKeys = update::connect::loadShiftKeyTable();
 
     // Private fields of the main window.
     bool LogCheckErrors = false;       // the command-line switch LOGCHECKERROR

@@ -1,31 +1,14 @@
 #include "update/run/RunLog.h"
 
-namespace update::run {
+#include "platform/text/Text.h"
 
-std::vector<std::string> splitLines(std::string_view text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(std::move(line));
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            line.push_back(c);
-        }
-    }
-    lines.push_back(std::move(line));
-    return lines;
-}
+namespace update::run {
 
 namespace {
 
 void appendLines(Host& host, std::string_view text) {
-    for (const std::string& line : splitLines(text)) {
-        host.appendLogLine(line);
+    for (const std::string_view line : platform::text::splitLines(text)) {
+        host.appendLogLine(std::string(line));
     }
 }
 

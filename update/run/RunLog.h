@@ -21,18 +21,14 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace update::run {
 
 inline constexpr std::string_view kLogSeparator =
     "------------------------------------------------";
 
-// The lines of a text as a multi-line text field shows them: CR LF, LF and a lone CR each end
-// a line; n line breaks give n + 1 lines (the empty text gives one empty line).
-std::vector<std::string> splitLines(std::string_view text);
-
-// Appends one entry (see above); an empty detail writes no detail block. Enables sbDetails.
+// Appends one entry (see above); an empty detail writes no detail block. Every text is split
+// into lines by platform::text::splitLines. Enables sbDetails.
 void WriteLogEntry(Host& host, std::string_view source, std::string_view error,
                    std::string_view detail = {});
 void WriteLogEntry(RunContext& context, std::string_view source, std::string_view error,

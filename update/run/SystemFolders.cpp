@@ -10,7 +10,6 @@ namespace update::run {
 namespace {
 
 using platform::os::withTrailingDelimiter;
-using platform::registry::ReadRegString;
 using platform::registry::Root;
 
 std::optional<std::string> nonEmptyEnvironment(const std::string& name) {
@@ -21,14 +20,14 @@ std::optional<std::string> nonEmptyEnvironment(const std::string& name) {
     return value;
 }
 
-// The registry value as a folder, or the fallback when the store does not hold it.
-std::string folderFromRegistry(const char* valueName, const char* fallback) {
-    std::string value;
-    if (ReadRegString(Root::LocalMachine, kCurrentVersionKey, valueName, value) ==
-        platform::registry::kSuccess) {
-        return withTrailingDelimiter(value);
+// The registry value as a folder, when the store gives it.
+std::optional<std::string> folderFromRegistry(const char* valueName) {
+    auto value =
+        platform::registry::readStringValue(Root::LocalMachine, kCurrentVersionKey, valueName);
+    if (value) {
+        value = withTrailingDelimiter(*value);
     }
-    return fallback;
+    return value;
 }
 
 } // namespace
@@ -43,13 +42,17 @@ std::string temporaryFolder() {
     return "/tmp/";
 }
 
-void ReadSystemFolders(TBaseState& state) {
+void readSystemFolders(TBaseState& state) {
     state.WindowsFolder = kWindowsFolder;
     state.SystemFolder = kSystemFolder;
     state.TempFolder = temporaryFolder();
-    state.ProgramFilesFolder = folderFromRegistry("ProgramFilesDir", kDefaultProgramFilesFolder);
-    state.CommonFilesFolder = folderFromRegistry("CommonFilesDir", kDefaultCommonFilesFolder);
-    state.SharedFolder = state.CommonFilesFolder + "Korvel Shared/";
+    if (auto programFiles = folderFromRegistry("ProgramFilesDir")) {
+        state.ProgramFilesFolder = std::move(*programFiles);
+    }
+    if (auto commonFiles = folderFromRegistry("CommonFilesDir")) {
+        state.CommonFilesFolder = std::move(*commonFiles);
+        state.SharedFolder = state.CommonFilesFolder + "Korvel Shared/";
+    }
 }
 
 } // namespace update::run

@@ -2,12 +2,20 @@
 
 // The run record: everything a program run knows about folders, products, credentials,
 // configuration and the database. Texts are UTF-8; folders end with '/'. Every field starts
-// empty, false or 0 and keeps its value until it is written again.
+// empty, false or 0, except the three folders of the platform that the registry store may name
+// instead (ProgramFilesFolder, CommonFilesFolder, SharedFolder), which start with this system's
+// own; every field keeps its value until it is written again.
 
 #include <cstdint>
 #include <string>
 
 namespace update::run {
+
+// This system's folders for programs and for files that programs share, and the folder shared
+// by the products in the latter, as the run starts with them.
+inline constexpr const char* kDefaultProgramFilesFolder = "/opt/";
+inline constexpr const char* kDefaultCommonFilesFolder = "/usr/share/";
+inline constexpr const char* kDefaultSharedFolder = "/usr/share/Korvel Shared/";
 
 // Preferences of Catalex, read at login.
 struct TCXIniParams {
@@ -35,25 +43,27 @@ struct TBaseState {
     std::string RunConnectionString;      // with the SQL credentials put in
     std::string SelectedConnectionString; // <CON_STRING>, as built on the database page
     bool PlexarInstalled = false;
-    bool AlwaysUpdateDb = false;    // ALWAYS_UPDATE_DB
-    bool NoUpdateConf = false;      // NO_UPDATE_CONF
-    std::string FormCaption;        // FORM_CAPTION
-    bool ShowInfo = false;          // SHOW_INFO
-    std::string InfoFile;           // INFO_FILE
-    std::string UserName;           // <USER>
-    std::string UserPassword;       // <PASSWORD>
-    std::string UserGroup;          // <GROUP>
-    std::string SqlUserName;        // <USER_SQL>
-    std::string SqlPassword;        // <PASSWORD_SQL>
-    std::string WindowsFolder;      // <WINDIR>
-    std::string SharedFolder;       // <KRVCMNDIR>
-    std::string ProgramFilesFolder; // <PROGR_DIR>
-    std::string CommonFilesFolder;  // <COMMON_DIR>
-    std::string DbUserName;         // <USER_INI> (shift cipher, mode 2)
-    std::string DbPassword;         // <PASSWORD_INI> (shift cipher, mode 2)
-    std::string OracleHome;         // <ORA_HOME>, always empty
-    std::string StartDbVersions;    // START_BD_VERSION trimmed, followed by ";"
-    std::string ResultDbVersion;    // RESULT_BD_VERSION
+    bool AlwaysUpdateDb = false; // ALWAYS_UPDATE_DB
+    bool NoUpdateConf = false;   // NO_UPDATE_CONF
+    std::string FormCaption;     // FORM_CAPTION
+    bool ShowInfo = false;       // SHOW_INFO
+    std::string InfoFile;        // INFO_FILE
+    std::string UserName;        // <USER>
+    std::string UserPassword;    // <PASSWORD>
+    std::string UserGroup;       // <GROUP>
+    std::string SqlUserName;     // <USER_SQL>
+    std::string SqlPassword;     // <PASSWORD_SQL>
+    std::string WindowsFolder;   // <WINDIR>
+
+    std::string SharedFolder = kDefaultSharedFolder;             // <KRVCMNDIR>
+    std::string ProgramFilesFolder = kDefaultProgramFilesFolder; // <PROGR_DIR>
+    std::string CommonFilesFolder = kDefaultCommonFilesFolder;   // <COMMON_DIR>
+
+    std::string DbUserName;      // <USER_INI> (shift cipher, mode 2)
+    std::string DbPassword;      // <PASSWORD_INI> (shift cipher, mode 2)
+    std::string OracleHome;      // <ORA_HOME>, always empty
+    std::string StartDbVersions; // START_BD_VERSION trimmed, followed by ";"
+    std::string ResultDbVersion; // RESULT_BD_VERSION
     TCXIniParams Preferences;
 };
 

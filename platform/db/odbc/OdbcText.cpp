@@ -1,8 +1,8 @@
 #include "platform/db/odbc/OdbcText.h"
 
 #include "platform/db/Connection.h"
-#include "platform/registry/Utf16.h"
 #include "platform/text/Text.h"
+#include "platform/text/Utf16.h"
 
 #include <bit>
 #include <cstring>
@@ -16,7 +16,7 @@ WideString toWide(std::string_view utf8) {
     if (!text::isValidUtf8(utf8)) {
         throw DbError("a text for the database is not valid UTF-8");
     }
-    const std::string bytes = registry::utf8ToUtf16le(utf8);
+    const std::string bytes = text::utf8ToUtf16le(utf8);
     WideString wide(bytes.size() / 2, 0);
     std::memcpy(wide.data(), bytes.data(), wide.size() * 2);
     return wide;
@@ -28,7 +28,7 @@ std::string fromWide(const SQLWCHAR* text, std::size_t length) {
     }
     std::string bytes(length * 2, '\0');
     std::memcpy(bytes.data(), text, bytes.size());
-    return registry::utf16leToUtf8(bytes);
+    return text::utf16leToUtf8(bytes);
 }
 
 } // namespace platform::db::odbc

@@ -1,9 +1,7 @@
 #include "platform/os/Os.h"
 
-#include "platform/os/File.h"
 #include "tests/support/TempDir.h"
 
-#include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -52,27 +50,4 @@ TEST(Os, FileExistsOnlyForFilesAndLinksToFiles) {
     EXPECT_FALSE(fileExists((dir / "folder").string()));
     EXPECT_FALSE(fileExists((dir / "absent").string()));
     EXPECT_FALSE(fileExists(""));
-}
-
-TEST(ReadWholeFile, GivesTheBytesOrSaysWhyNot) {
-    testsupport::TempDir dir;
-    const std::string bytes("a\0\xFF\r\n", 5);
-    testsupport::writeFile(dir / "f", bytes);
-    EXPECT_EQ(platform::os::readWholeFile((dir / "f").string()), bytes);
-
-    // The registry store counts a missing file as an empty store: it needs to tell that case.
-    try {
-        platform::os::readWholeFile((dir / "missing").string());
-        ADD_FAILURE() << "a missing file was read";
-    } catch (const platform::os::FileError& e) {
-        EXPECT_TRUE(e.opening());
-        EXPECT_EQ(e.error(), ENOENT);
-    }
-    try {
-        platform::os::readWholeFile(dir.str());
-        ADD_FAILURE() << "a folder was read";
-    } catch (const platform::os::FileError& e) {
-        EXPECT_FALSE(e.opening() && e.error() == ENOENT);
-        EXPECT_EQ(e.error(), EISDIR);
-    }
 }

@@ -1,6 +1,6 @@
 #include "platform/registry/RegFile.h"
 
-#include "platform/registry/Utf16.h"
+#include "platform/text/Utf16.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -39,7 +39,7 @@ std::string z(const std::string& text) {
 }
 
 std::string utf16FileOf(const std::string& utf8) {
-    return "\xFF\xFE" + utf8ToUtf16le(utf8);
+    return "\xFF\xFE" + platform::text::utf8ToUtf16le(utf8);
 }
 
 } // namespace
@@ -198,7 +198,7 @@ TEST(RegFile, MalformedTextNamesTheLine) {
         {"lone low surrogate in hex(2)", h + "[HKCU\\A]\n\"a\"=hex(2):00,de,00,00\n", 4},
         {"UTF-16 file of an odd length", utf16FileOf(h + "[HKCU\\A]\n") + "x", 4},
         {"lone surrogate in a UTF-16 file",
-         utf16FileOf(h) + std::string("\x00\xd8", 2) + utf8ToUtf16le("\n"), 3},
+         utf16FileOf(h) + std::string("\x00\xd8", 2) + platform::text::utf8ToUtf16le("\n"), 3},
         {"value name of 16384", h + "[HKCU\\A]\n\"" + std::string(16384, 'v') + "\"=\"\"\n", 4},
     };
     for (const auto& c : cases) {
@@ -214,16 +214,6 @@ TEST(RegFile, MalformedTextNamesTheLine) {
     }
 }
 
-TEST(Utf16, ConvertsBothWaysAndMarksWhatHasNoUtf8) {
-    EXPECT_EQ(utf8ToUtf16le("aЖ😀"), std::string("a\0\x16\x04\x3d\xd8\x00\xde", 8));
-    EXPECT_EQ(utf16leToUtf8(std::string("a\0\x16\x04\x3d\xd8\x00\xde", 8)), "aЖ😀");
-    EXPECT_EQ(utf16leToUtf8(std::string("\x00\xd8"
-                                        "a\0",
-                                        4)),
-              "\xEF\xBF\xBD"
-              "a");
-    EXPECT_EQ(utf16leToUtf8(std::string("a\0b", 3)), "a\xEF\xBF\xBD");
-}
 
 TEST(RegFile, KeysAtTheDepthLimitAreReadAndWritten) {
     std::string deep512;

@@ -170,6 +170,36 @@ TEST_F(RegistryTest, ReadsFollowTheTypeSizeAndTrimRules) {
     EXPECT_EQ(text, kUnchanged);
 }
 
+TEST_F(RegistryTest, TheTextLimitCountsWindows1251BytesWhereTheTextHasThem) {
+    std::string cyrillic600;
+    std::string cyrillic1023;
+    for (int i = 0; i < 1023; ++i) {
+        (i < 600 ? cyrillic600 : cyrillic1023) += "Ж";
+    }
+    cyrillic1023 = cyrillic600 + cyrillic1023;
+    std::string cjk341; // no windows-1251 form: 3 UTF-8 bytes each
+    for (int i = 0; i < 341; ++i) {
+        cjk341 += "日";
+    }
+    const struct {
+        const char* what;
+        std::string text;
+        long code;
+    } cases[] = {
+        {"600 Cyrillic letters", cyrillic600, kSuccess},
+        {"1023 Cyrillic letters and the zero", cyrillic1023, kSuccess},
+        {"1024 Cyrillic letters and the zero", cyrillic1023 + "Ж", kMoreData},
+        {"1023 UTF-8 bytes without a windows-1251 form", cjk341, kSuccess},
+        {"1026 UTF-8 bytes without a windows-1251 form", cjk341 + "日", kMoreData},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(WriteRegString(LM, "Software\\Long", "v", c.text), kSuccess) << c.what;
+        std::string back = kUnchanged;
+        EXPECT_EQ(ReadRegString(LM, "Software\\Long", "v", back), c.code) << c.what;
+        EXPECT_EQ(back, c.code == kSuccess ? c.text : kUnchanged) << c.what;
+    }
+}
+
 TEST_F(RegistryTest, BinaryWriteAndReadAreInverse) {
     std::string allBytes;
     for (int b = 255; b >= 0; --b) {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 using platform::text::IniFile;
+using platform::text::IniFileError;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
@@ -144,8 +145,8 @@ TEST(IniFile, MissingFileIsAnErrorNamingIt) {
     try {
         IniFile::load(path);
         FAIL() << "no exception";
-    } catch (const std::runtime_error& e) {
+    } catch (const IniFileError& e) {
         EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
     }
-    EXPECT_THROW(IniFile::load(dir.str()), std::runtime_error); // a folder is not a file
+    EXPECT_THROW(IniFile::load(dir.str()), IniFileError); // a folder is not a file
 }

@@ -1,6 +1,8 @@
 #include "platform/text/Text.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace platform::text;
 
@@ -125,4 +127,26 @@ TEST(Strings, FindIgnoringCase) {
     EXPECT_EQ(findNoCase("abc", "abcd"), std::string_view::npos);
     EXPECT_EQ(findNoCase("aXa", "xa", 2), std::string_view::npos);
     EXPECT_TRUE(equalsNoCase("Data Source", "DATA SOURCE"));
+}
+
+TEST(Lines, EveryKindOfLineBreakEndsALine) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<std::string_view> lines;
+    };
+    const Case cases[] = {
+        {"empty text", "", {""}},
+        {"no break", "a", {"a"}},
+        {"CR LF once", "a\r\nb", {"a", "b"}},
+        {"LF", "a\nb", {"a", "b"}},
+        {"lone CR", "a\rb", {"a", "b"}},
+        {"LF CR is two breaks", "a\n\rb", {"a", "", "b"}},
+        {"trailing break", "a\r\n", {"a", ""}},
+        {"only breaks", "\r\r\n\n", {"", "", "", ""}},
+        {"zero byte stays", std::string("a\0b", 3), {std::string_view("a\0b", 3)}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(splitLines(c.text), c.lines) << c.what;
+    }
 }

@@ -1,10 +1,16 @@
 #include "platform/xml/Xml.h"
 
 #include "platform/text/Text.h"
+#include "platform/text/Utf16.h"
 #include "tests/support/TempDir.h"
 
+#include <arpa/inet.h>
+#include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using platform::xml::Document;
 using platform::xml::Element;
@@ -14,27 +20,9 @@ using testsupport::writeFile;
 
 namespace {
 
-// UTF-16 little endian with a byte-order mark, from UTF-8 text (BMP characters only).
+// UTF-16 little endian with a byte-order mark, from UTF-8 text.
 std::string utf16le(const std::string& utf8) {
-    std::string out = "\xFF\xFE";
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        char32_t cp = 0;
-        if (b < 0x80) {
-            cp = b;
-            i += 1;
-        } else if ((b & 0xE0) == 0xC0) {
-            cp = ((b & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
-            i += 2;
-        } else {
-            cp = ((b & 0x0Fu) << 12) | ((static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu) << 6) |
-                 (static_cast<unsigned char>(utf8[i + 2]) & 0x3Fu);
-            i += 3;
-        }
-        out.push_back(static_cast<char>(cp & 0xFF));
-        out.push_back(static_cast<char>(cp >> 8));
-    }
-    return out;
+    return "\xFF\xFE" + platform::text::utf8ToUtf16le(utf8);
 }
 
 std::string what(const std::function<void()>& f) {
@@ -203,6 +191,91 @@ TEST(XmlSafety, ExternalEntitiesAndDtdsAreNeverRead) {
             EXPECT_EQ(std::string(e.what()).find("SECRET"), std::string::npos) << e.what();
         }
     }
+}
+
+TEST(XmlEntities, InternalEntitiesAreSubstitutedInTextAndAttributes) {
+    const std::string dtd = "<!DOCTYPE S [<!ENTITY v 'x'><!ENTITY w 'a&v;b'>"
+                            "<!ENTITY m '<B N=\"&v;\">t</B>'><!ENTITY e ''>]>";
+    struct Case {
+        const char* what;
+        std::string body;
+        std::string text;      // firstChildValue of S
+        std::string attribute; // attribute A of S
+    };
+    const Case cases[] = {
+        {"before text", "<S>&v;y</S>", "xy", ""},
+        {"between texts", "<S>a&v;&v;b</S>", "axxb", ""},
+        {"in an entity", "<S>&w;</S>", "axb", ""},
+        {"empty entity", "<S>a&e;b</S>", "ab", ""},
+        {"predefined and character references", "<S>&lt;&v;&#x41;</S>", "<xA", ""},
+        {"attribute", "<S A=\"&v;y&w;\"/>", "", "xyaxb"},
+    };
+    for (const auto& c : cases) {
+        const Document doc = Document::parse(dtd + c.body, "e.xml");
+        EXPECT_EQ(doc.root().firstChildValue(), c.text) << c.what;
+        EXPECT_EQ(doc.root().attribute("A"), c.attribute) << c.what;
+    }
+    const Document markup = Document::parse(dtd + "<S>&m;</S>", "e.xml");
+    const Element b = markup.root().child("B");
+    ASSERT_TRUE(b) << "an entity's elements take the reference's place";
+    EXPECT_EQ(b.firstChildValue(), "t");
+    EXPECT_EQ(b.attribute("N"), "x");
+}
+
+TEST(XmlEntities, EntitiesThatGrowWithoutBoundAreRefused) {
+    std::string dtd = "<!DOCTYPE S [<!ENTITY l0 'lol'>";
+    for (int i = 1; i <= 9; ++i) {
+        std::string ten;
+        for (int j = 0; j < 10; ++j) {
+            ten += "&l" + std::to_string(i - 1) + ";";
+        }
+        dtd += "<!ENTITY l" + std::to_string(i) + " '" + ten + "'>";
+    }
+    EXPECT_THROW(Document::parse(dtd + "]><S>&l9;</S>", "laughs.xml"), XmlError);
+}
+
+TEST(XmlSafety, AnExternalEntityIsRefusedEvenWhenItsFileExists) {
+    TempDir dir;
+    const auto secret = (dir / "secret.txt").string();
+    writeFile(secret, "SECRET");
+    const std::string message = what([&] {
+        Document::parse("<!DOCTYPE R [<!ENTITY e SYSTEM \"" + secret + "\">]><R>&e;</R>", "x.xml");
+    });
+    EXPECT_NE(message.find("&e;"), std::string::npos) << message;
+    EXPECT_EQ(message.find("SECRET"), std::string::npos) << message;
+}
+
+TEST(XmlSafety, NothingIsFetchedFromTheNetwork) {
+    // A listening socket on the loopback; the documents name it, and no connection may reach it.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 8), 0);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/x";
+    const std::string documents[] = {
+        "<!DOCTYPE R [<!ENTITY e SYSTEM \"" + url + "\">]><R>&e;</R>",
+        "<!DOCTYPE R [<!ENTITY % p SYSTEM \"" + url + "\"> %p;]><R/>",
+        "<!DOCTYPE R SYSTEM \"" + url + "\"><R/>",
+        "<R xmlns:xi=\"http://www.w3.org/2001/XInclude\"><xi:include href=\"" + url + "\"/></R>",
+    };
+    for (const auto& xml : documents) {
+        try {
+            (void)Document::parse(xml, "n.xml");
+        } catch (const XmlError&) {
+        }
+        const int connection = ::accept(listener, nullptr, nullptr);
+        EXPECT_LT(connection, 0) << "a connection was made for " << xml;
+        EXPECT_TRUE(errno == EAGAIN || errno == EWOULDBLOCK) << xml;
+        if (connection >= 0) {
+            ::close(connection);
+        }
+    }
+    ::close(listener);
 }
 
 TEST(XmlDocument, MovedDocumentKeepsItsTree) {

@@ -1,7 +1,7 @@
 // update-reg as administrators run it: the built program, with its own store folder.
 
 #include "platform/registry/Registry.h"
-#include "platform/registry/Utf16.h"
+#include "platform/text/Utf16.h"
 #include "tests/support/LockHolder.h"
 #include "tests/support/TempDir.h"
 
@@ -166,7 +166,7 @@ TEST_F(UpdateRegTest, ImportsAUtf16RegeditFileWithContinuationsAndDeletions) {
         "[HKEY_CURRENT_USER\\Software\\Korvel\\Plexar]\r\n"
         "@=\"user\"\r\n"
         "\r\n";
-    writeFile(files / "site.reg", "\xFF\xFE" + utf8ToUtf16le(regedit));
+    writeFile(files / "site.reg", "\xFF\xFE" + platform::text::utf8ToUtf16le(regedit));
     ok({"import", (files / "site.reg").string()});
 
     const Root lm = Root::LocalMachine;

@@ -7,16 +7,15 @@
 #include <gtest/gtest.h>
 
 using namespace update::connect;
+using connecttest::kTestTable;
 
-class CredentialForms : public connecttest::KeyTableFixture {};
-
-TEST_F(CredentialForms, KnownStoredFormOfMasterkey) {
+TEST(CredentialForms, KnownStoredFormOfMasterkey) {
     const std::string stored = storedFormNew("masterkey");
     EXPECT_EQ(stored.rfind("198065021", 0), 0u) << stored;
     EXPECT_EQ(readStoredNew(stored), "masterkey");
 }
 
-TEST_F(CredentialForms, ValuesRoundTripThroughBothForms) {
+TEST(CredentialForms, ValuesRoundTripThroughBothForms) {
     const std::string values[] = {"",          "masterkey",       "Пароль",
                                   "ЁжиК №5 €", " blank at ends ", "Secret;with=signs"};
     for (const auto& value : values) {
@@ -27,12 +26,12 @@ TEST_F(CredentialForms, ValuesRoundTripThroughBothForms) {
         EXPECT_TRUE(isDigitText(stored));
         EXPECT_EQ(readStoredNew(stored), value);
 
-        const std::string old = storedFormOld(value);
+        const std::string old = storedFormOld(value, kTestTable);
         EXPECT_EQ(platform::text::utf8ToCp1251(old).size(), bytes.size()) << value;
         if (!value.empty()) {
             EXPECT_NE(old, value);
         }
-        EXPECT_EQ(readStoredOld(old), value);
+        EXPECT_EQ(readStoredOld(old, kTestTable), value);
 
         const std::string registryBytes = encipherLoginText(value);
         EXPECT_EQ(registryBytes, DigitsToBytes(stored));
@@ -40,14 +39,14 @@ TEST_F(CredentialForms, ValuesRoundTripThroughBothForms) {
     }
 }
 
-TEST_F(CredentialForms, ReadingSkipsGroupsThatAreNoNumbers) {
+TEST(CredentialForms, ReadingSkipsGroupsThatAreNoNumbers) {
     const std::string stored = storedFormNew("Пароль");
     const std::string damaged = stored.substr(0, 6) + "x?z" + stored.substr(6);
     EXPECT_EQ(readStoredNew(damaged), "Пароль");
 }
 
-TEST_F(CredentialForms, TextOutsideWindows1251IsAnError) {
+TEST(CredentialForms, TextOutsideWindows1251IsAnError) {
     EXPECT_THROW((void)storedFormNew("日本"), platform::text::TextError);
-    EXPECT_THROW((void)storedFormOld("日本"), platform::text::TextError);
+    EXPECT_THROW((void)storedFormOld("日本", kTestTable), platform::text::TextError);
     EXPECT_THROW((void)encipherLoginText("\xFF"), platform::text::TextError);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-// Points the shift cipher at a key table file of the test's own, so that no table of the
-// machine running the tests is used, and forgets the table again afterwards.
+// Points loadShiftKeyTable at a key table file of the test's own, so that no table of the
+// machine running the tests is used.
 
 #include "tests/support/TempDir.h"
-#include "update/connect/ShiftCipher.h"
+#include "update/connect/ShiftKeyTable.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -27,12 +27,7 @@ inline std::string tableText(const update::connect::ShiftKeyTable& table) {
 class KeyTableFixture : public ::testing::Test {
 protected:
     KeyTableFixture() { useTableText(tableText(kTestTable)); }
-    ~KeyTableFixture() override {
-        env_.reset();
-        update::connect::reloadShiftKeyTable();
-    }
-
-    // Makes the file named by UPDATE_SHIFT_KEY_TABLE hold the text and forgets the table read.
+    // Makes the file named by UPDATE_SHIFT_KEY_TABLE hold the text.
     void useTableText(const std::string& text) {
         testsupport::writeFile(tableFile(), text);
         useTableFile(tableFile().string());
@@ -40,7 +35,6 @@ protected:
     void useTableFile(const std::string& path) {
         env_.reset();
         env_.emplace("UPDATE_SHIFT_KEY_TABLE", path);
-        update::connect::reloadShiftKeyTable();
     }
     std::filesystem::path tableFile() const { return dir_ / "shift-key-table"; }
 

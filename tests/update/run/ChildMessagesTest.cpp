@@ -1,7 +1,7 @@
 #include "update/run/ChildMessages.h"
 
 #include "tests/support/CaseName.h"
-#include "update/run/RecordingHost.h"
+#include "tests/support/RecordingHost.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -43,7 +43,7 @@ protected:
     const std::string maskedCommand =
         "/opt/catalex/Utils/RefGroupImport.exe LOGIN=\"ivanov\" PASSWORD=\"***\" WNDHANDLE=7";
 
-    RecordingHost host;
+    testsupport::RecordingHost host;
     RunContext context;
 };
 
@@ -58,7 +58,7 @@ class ProgressMessage : public testing::TestWithParam<ProgressCase> {};
 
 TEST_P(ProgressMessage, MovesBarWithinFrame) {
     const ProgressCase& c = GetParam();
-    RecordingHost host;
+    testsupport::RecordingHost host;
     host.setBarMaximum(100);
     RunContext context(host);
     context.ItemStartPosition = c.start;

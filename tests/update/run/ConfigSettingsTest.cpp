@@ -1,8 +1,5 @@
 #include "update/run/ConfigSettings.h"
 
-#include "tests/support/CaseName.h"
-#include "update/run/VersionList.h"
-
 #include <gtest/gtest.h>
 #include <optional>
 #include <ostream>
@@ -44,7 +41,7 @@ class UpdatesFlags : public testing::TestWithParam<FlagCase> {};
 
 TEST_P(UpdatesFlags, AreTrueOnlyForTrueInAnyCase) {
     TBaseState s = earlierLoad();
-    ReadSettings(settingsDocument(std::string("<UPDATES ") + GetParam().attributes + "/>"), s);
+    readSettings(settingsDocument(std::string("<UPDATES ") + GetParam().attributes + "/>"), s);
     EXPECT_EQ(s.AlwaysUpdateDb, GetParam().alwaysUpdateDb);
     EXPECT_EQ(s.NoUpdateConf, GetParam().noUpdateConf);
 }
@@ -63,14 +60,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Settings, NoUpdatesElementClearsBothFlags) {
     TBaseState s = earlierLoad();
-    ReadSettings(settingsDocument("<VERSIONS START_BD_VERSION=\"4.0\"/>"), s);
+    readSettings(settingsDocument("<VERSIONS START_BD_VERSION=\"4.0\"/>"), s);
     EXPECT_FALSE(s.AlwaysUpdateDb);
     EXPECT_FALSE(s.NoUpdateConf);
 }
 
 TEST(Settings, VersionsAreTrimmedAndGivenASeparatorAndFormIsNotRead) {
     TBaseState s = earlierLoad();
-    ReadSettings(settingsDocument("<VERSIONS START_BD_VERSION=\"  4.0; 4.1 \" "
+    readSettings(settingsDocument("<VERSIONS START_BD_VERSION=\"  4.0; 4.1 \" "
                                   "RESULT_BD_VERSION=\" 4.2 \"/>"
                                   "<FORM FORM_CAPTION=\"new\" SHOW_INFO=\"false\" "
                                   "INFO_FILE=\"new.doc\"/>"),
@@ -84,14 +81,14 @@ TEST(Settings, VersionsAreTrimmedAndGivenASeparatorAndFormIsNotRead) {
 
 TEST(Settings, AnEmptyStartVersionBecomesALoneSeparator) {
     TBaseState s = earlierLoad();
-    ReadSettings(settingsDocument("<VERSIONS/>"), s);
+    readSettings(settingsDocument("<VERSIONS/>"), s);
     EXPECT_EQ(s.StartDbVersions, ";");
     EXPECT_EQ(s.ResultDbVersion, "");
 }
 
 TEST(Settings, OnlyTheFirstVersionsElementCounts) {
     TBaseState s;
-    ReadSettings(settingsDocument("<VERSIONS START_BD_VERSION=\"4.0\" RESULT_BD_VERSION=\"4.1\"/>"
+    readSettings(settingsDocument("<VERSIONS START_BD_VERSION=\"4.0\" RESULT_BD_VERSION=\"4.1\"/>"
                                   "<VERSIONS START_BD_VERSION=\"5.0\" RESULT_BD_VERSION=\"5.1\"/>"),
                  s);
     EXPECT_EQ(s.StartDbVersions, "4.0;");
@@ -100,7 +97,7 @@ TEST(Settings, OnlyTheFirstVersionsElementCounts) {
 
 TEST(Settings, WithoutVersionsTheListsKeepTheirValuesAndFormIsRead) {
     TBaseState s = earlierLoad();
-    ReadSettings(settingsDocument("<FORM FORM_CAPTION=\"Обновление 4.2\" SHOW_INFO=\"False\" "
+    readSettings(settingsDocument("<FORM FORM_CAPTION=\"Обновление 4.2\" SHOW_INFO=\"False\" "
                                   "INFO_FILE=\"Doc\\info.doc\"/>"),
                  s);
     EXPECT_EQ(s.StartDbVersions, "3.0;");
@@ -132,7 +129,7 @@ TEST_P(FormShowInfo, ConvertsOrStopsAfterTheCaption) {
     TBaseState s = earlierLoad();
     s.ShowInfo = !c.expected.value_or(false);
     const bool before = s.ShowInfo;
-    ReadSettings(settingsDocument(form), s);
+    readSettings(settingsDocument(form), s);
     EXPECT_EQ(s.FormCaption, "new");
     if (c.expected) {
         EXPECT_EQ(s.ShowInfo, *c.expected);
@@ -164,40 +161,13 @@ TEST(Settings, WithoutSettingsOrRootNothingChanges) {
                                                          "</SETTINGS></OTHER>"}) {
         SCOPED_TRACE(xml);
         TBaseState s = earlierLoad();
-        ReadSettings(platform::xml::Document::parse(xml, "updcfg.xml"), s);
+        readSettings(platform::xml::Document::parse(xml, "updcfg.xml"), s);
         EXPECT_TRUE(s.AlwaysUpdateDb);
         EXPECT_TRUE(s.NoUpdateConf);
         EXPECT_EQ(s.StartDbVersions, "3.0;");
         EXPECT_EQ(s.FormCaption, "earlier");
     }
 }
-
-struct VersionCase {
-    const char* version;
-    const char* list;
-    bool expected;
-};
-
-void PrintTo(const VersionCase& c, std::ostream* os) {
-    *os << c.version << " in " << c.list;
-}
-
-class VersionMatching : public testing::TestWithParam<VersionCase> {};
-
-TEST_P(VersionMatching, FindsTheVersionFollowedByASeparator) {
-    EXPECT_EQ(versionInList(GetParam().version, GetParam().list), GetParam().expected)
-        << GetParam().version << " in " << GetParam().list;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lists, VersionMatching,
-    testing::Values(VersionCase{"4.1", "4.0;4.1;", true}, VersionCase{"4.10", "4.0;4.1;", false},
-                    VersionCase{"1", "4.0;4.1;", true}, VersionCase{"4.0", "4.0;4.1;", true},
-                    VersionCase{"4.1", "4.0; 4.1;", true}, VersionCase{"1.0", "11.0;", true},
-                    VersionCase{"4.2", "4.0;4.1;", false}, VersionCase{"4.0", ";", false}),
-    [](const auto& tc) {
-        return testsupport::caseName(std::string(tc.param.version) + " in " + tc.param.list);
-    });
 
 } // namespace
 } // namespace update::run

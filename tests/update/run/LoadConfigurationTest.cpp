@@ -13,7 +13,7 @@ using starttest::StartTest;
 TEST_F(StartTest, MissingConfigurationFileIsReportedWithoutOwner) {
     EXPECT_FALSE(LoadConfiguration(context));
     ASSERT_EQ(host.boxes().size(), 1u);
-    EXPECT_EQ(host.boxes()[0].kind, RecordingHost::BoxKind::Error);
+    EXPECT_EQ(host.boxes()[0].kind, testsupport::RecordingHost::BoxKind::Error);
     EXPECT_EQ(host.boxes()[0].caption, "Ошибка");
     EXPECT_EQ(host.boxes()[0].text,
               "Отсутствует файл конфигурации \"" + programDir.str() + "/updcfg.xml\"");
@@ -108,6 +108,34 @@ TEST_F(StartTest, AConfigurationInWindows1251IsReadAsUtf8) {
                 "SHOW_INFO=\"true\"/></SETTINGS></ROOT>");
     ASSERT_TRUE(LoadConfiguration(context));
     EXPECT_EQ(context.UpdaterState.FormCaption, "Обновление");
+}
+
+TEST_F(StartTest, PlexarFolderIsReadWhenItsKeyExists) {
+    writeSettings("");
+    putString("Software\\Korvel\\Plexar", "CurrentVersion", "5.0");
+    putString("Software\\Korvel\\Plexar\\5.0", "InstallPath", "/opt/plexar");
+    putString("Software\\Korvel\\Catalex", "CurrentVersion", "4.0");
+    putString("Software\\Korvel\\Catalex\\4.0", "InstallPath", "/opt/catalex");
+    ASSERT_TRUE(LoadConfiguration(context));
+    EXPECT_TRUE(context.UpdaterState.PlexarInstalled);
+    EXPECT_EQ(context.UpdaterState.PlexarFolder, "/opt/plexar/");
+    EXPECT_EQ(context.UpdaterState.CatalexFolder, "/opt/catalex/");
+}
+
+TEST_F(StartTest, WithoutPlexarItsFolderIsLeftAlone) {
+    writeSettings("");
+    context.UpdaterState.PlexarInstalled = true;
+    context.UpdaterState.PlexarFolder = "/earlier/";
+    ASSERT_TRUE(LoadConfiguration(context));
+    EXPECT_FALSE(context.UpdaterState.PlexarInstalled);
+    EXPECT_EQ(context.UpdaterState.PlexarFolder, "/earlier/");
+}
+
+TEST_F(StartTest, AMissingCatalexEntryClearsItsFolder) {
+    writeSettings("");
+    context.UpdaterState.CatalexFolder = "/earlier/";
+    ASSERT_TRUE(LoadConfiguration(context));
+    EXPECT_EQ(context.UpdaterState.CatalexFolder, "");
 }
 
 } // namespace

@@ -1,10 +1,15 @@
 #include "update/run/Placeholders.h"
 
+#include "tests/support/RecordingHost.h"
+#include "tests/support/TempDir.h"
 #include "update/connect/ShiftCipher.h"
-#include "update/run/RecordingHost.h"
 
 #include <gtest/gtest.h>
+#include <map>
+#include <optional>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace update::run {
 namespace {
@@ -43,6 +48,7 @@ TBaseState sampleState() {
 }
 
 constexpr std::uint32_t kHandle = 4000000000U; // above the signed 32-bit range
+const update::connect::ShiftKeyTable& kKeys = update::connect::builtInShiftKeyTable();
 
 struct Case {
     const char* name;
@@ -54,7 +60,7 @@ class PlaceholdersTable : public testing::TestWithParam<Case> {};
 
 TEST_P(PlaceholdersTable, Expands) {
     const Case& c = GetParam();
-    EXPECT_EQ(ExpandPlaceholders(sampleState(), "MSSQL", kHandle, c.text), c.expected);
+    EXPECT_EQ(ExpandPlaceholders(sampleState(), "MSSQL", kHandle, kKeys, c.text), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -92,10 +98,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Placeholders, IniCredentialsUseShiftCipherMode2) {
     const std::string result =
-        ExpandPlaceholders(sampleState(), "MSSQL", kHandle, "<USER_INI>:<PASSWORD_INI>");
-    const std::string user = update::connect::ShiftEncode("dbuser", 2);
-    const std::string password = update::connect::ShiftEncode("dbpass", 2);
-    ASSERT_NE(user, update::connect::ShiftEncode("dbuser", 1));
+        ExpandPlaceholders(sampleState(), "MSSQL", kHandle, kKeys, "<USER_INI>:<PASSWORD_INI>");
+    const std::string user = update::connect::ShiftEncode("dbuser", 2, kKeys);
+    const std::string password = update::connect::ShiftEncode("dbpass", 2, kKeys);
+    ASSERT_NE(user, update::connect::ShiftEncode("dbuser", 1, kKeys));
     // The sample values scramble to texts without "<", which would be scanned in turn.
     ASSERT_EQ((user + password).find('<'), std::string::npos);
     EXPECT_EQ(result, user + ":" + password);
@@ -104,18 +110,18 @@ TEST(Placeholders, IniCredentialsUseShiftCipherMode2) {
 TEST(Placeholders, UnmappableIniUserLeavesTextUnchanged) {
     TBaseState state = sampleState();
     state.DbUserName = "usär"; // ä has no windows-1251 byte
-    EXPECT_EQ(ExpandPlaceholders(state, "MSSQL", kHandle, "<CXDIR> <user_ini> <CURDIR>"),
+    EXPECT_EQ(ExpandPlaceholders(state, "MSSQL", kHandle, kKeys, "<CXDIR> <user_ini> <CURDIR>"),
               "<CXDIR> <user_ini> <CURDIR>");
     // Only a text that asks for the scrambled value is affected.
-    EXPECT_EQ(ExpandPlaceholders(state, "MSSQL", kHandle, "<CXDIR>"), "/opt/catalex/");
+    EXPECT_EQ(ExpandPlaceholders(state, "MSSQL", kHandle, kKeys, "<CXDIR>"), "/opt/catalex/");
 }
 
 TEST(Placeholders, BaseTypeMapsInterBaseToFirebird) {
     const TBaseState state = sampleState();
-    EXPECT_EQ(ExpandPlaceholders(state, "INTRBASE", 0, "<BASETYPE>"), "FIREBIRD");
-    EXPECT_EQ(ExpandPlaceholders(state, "FIREBIRD", 0, "<BASETYPE>"), "FIREBIRD");
-    EXPECT_EQ(ExpandPlaceholders(state, "ORACLE", 0, "<BASETYPE>"), "ORACLE");
-    EXPECT_EQ(ExpandPlaceholders(state, "", 0, "[<BASETYPE>]"), "[]");
+    EXPECT_EQ(ExpandPlaceholders(state, "INTRBASE", 0, kKeys, "<BASETYPE>"), "FIREBIRD");
+    EXPECT_EQ(ExpandPlaceholders(state, "FIREBIRD", 0, kKeys, "<BASETYPE>"), "FIREBIRD");
+    EXPECT_EQ(ExpandPlaceholders(state, "ORACLE", 0, kKeys, "<BASETYPE>"), "ORACLE");
+    EXPECT_EQ(ExpandPlaceholders(state, "", 0, kKeys, "[<BASETYPE>]"), "[]");
 }
 
 struct ValueCase {
@@ -131,7 +137,7 @@ TEST_P(PlaceholderValues, ScanInsideInsertedValue) {
     const ValueCase& c = GetParam();
     TBaseState state = sampleState();
     state.UserName = c.userName;
-    EXPECT_EQ(ExpandPlaceholders(state, "MSSQL", kHandle, c.text), c.expected);
+    EXPECT_EQ(ExpandPlaceholders(state, "MSSQL", kHandle, kKeys, c.text), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -165,20 +171,129 @@ TEST(Placeholders, EndsWhenEveryValueNamesPlaceholders) {
     for (int i = 0; i < 20; ++i) {
         text += "<USER><cxdir><Password><GROUP>";
     }
-    const std::string result = ExpandPlaceholders(state, "MSSQL", 0, text);
+    const std::string result = ExpandPlaceholders(state, "MSSQL", 0, kKeys, text);
     // Each of the 80 placeholders of the text inserts one value, whose four placeholders insert
     // the value once more each, unscanned.
     EXPECT_EQ(result.size(), 80 * (1 + 4 * loop.size()));
 }
 
 TEST(Placeholders, RunContextSuppliesStateTypeAndHandle) {
-    RecordingHost host;
+    testsupport::RecordingHost host;
     host.setWindowHandle(77);
     RunContext context(host);
     context.UpdaterState = sampleState();
     context.DatabaseType = "INTRBASE";
     EXPECT_EQ(ExpandPlaceholders(context, "WNDHANDLE=<HANDLE> <BASETYPE> <USER>"),
               "WNDHANDLE=77 FIREBIRD ivanov");
+}
+
+TEST(Placeholders, TheRunShiftsWithTheKeyTableOfTheSite) {
+    testsupport::TempDir dir;
+    const update::connect::ShiftKeyTable site = {3,  3,  3,  3,  3,  3,  3,  3,  3,  3,
+                                                 30, 30, 30, 30, 30, 30, 30, 30, 30, 30};
+    std::string text;
+    for (const auto v : site) {
+        text += std::to_string(v) + " ";
+    }
+    testsupport::writeFile(dir / "keys", text);
+    const testsupport::ScopedEnv env("UPDATE_SHIFT_KEY_TABLE", (dir / "keys").string());
+    testsupport::RecordingHost host;
+    RunContext context(host);
+    EXPECT_EQ(context.shiftKeys, site);
+    context.UpdaterState.DbUserName = "dbuser";
+    EXPECT_EQ(ExpandPlaceholders(context, "<USER_INI>"),
+              update::connect::ShiftEncode("dbuser", 2, site));
+}
+
+TEST(Placeholders, ManyOpensBeforeOneDistantCloseAreUpperCasedOnce) {
+    // Every "<" of the text reaches the one ">" at its end: the whole run is upper case.
+    std::string text;
+    std::string expected;
+    for (int i = 0; i < 64 * 1024; ++i) {
+        text += "<a";
+        expected += "<A";
+    }
+    text += "b>c<cxdir>";
+    expected += "B>c/opt/catalex/";
+    EXPECT_EQ(ExpandPlaceholders(sampleState(), "MSSQL", 0, kKeys, text), expected);
+}
+
+// The expansion as first written: the text is changed in place and every "<" searches for its
+// ">" afresh. It takes time in proportion to the square of the length for texts with many "<"
+// before a distant ">", and is kept here as the reference the expansion must agree with.
+std::string referenceExpand(const std::map<std::string, std::string>& values,
+                            std::string_view text) {
+    std::string work(text);
+    std::vector<unsigned char> depth(work.size(), 0);
+    std::size_t pos = 0;
+    while (pos + 1 < work.size()) {
+        if (work[pos] != '<' || depth[pos] > 1) {
+            ++pos;
+            continue;
+        }
+        const std::size_t close = work.find('>', pos);
+        if (close == std::string::npos) {
+            break;
+        }
+        const std::size_t length = close - pos + 1;
+        std::string token = work.substr(pos, length);
+        for (char& c : token) {
+            c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+        const auto found = values.find(token);
+        if (found == values.end()) {
+            work.replace(pos, length, token);
+            ++pos;
+            continue;
+        }
+        const std::string& value = found->second;
+        const auto insertedDepth = static_cast<unsigned char>(depth[pos] + 1);
+        work.replace(pos, length, value);
+        depth.erase(depth.begin() + static_cast<std::ptrdiff_t>(pos),
+                    depth.begin() + static_cast<std::ptrdiff_t>(pos + length));
+        depth.insert(depth.begin() + static_cast<std::ptrdiff_t>(pos), value.size(), insertedDepth);
+        if (!value.empty()) {
+            ++pos;
+        }
+    }
+    return work;
+}
+
+TEST(Placeholders, AgreesWithTheReferenceOnRandomTexts) {
+    // Values that hold "<", ">" and placeholders, their own among them.
+    TBaseState state;
+    state.CatalexFolder = "c<user>";
+    state.UserName = "u<CXDIR>x>";
+    state.UserPassword = "<";
+    state.UserGroup = ">g<PASSWORD><cxdir";
+    state.ProgramFolder = "/p/";
+    const std::map<std::string, std::string> values = {
+        {"<CXDIR>", state.CatalexFolder},
+        {"<USER>", state.UserName},
+        {"<PASSWORD>", state.UserPassword},
+        {"<GROUP>", state.UserGroup},
+        {"<CURDIR>", state.ProgramFolder},
+        {"<WNDIR>", ""},
+        {"<AUTOLOG>", "False"},
+        {"<CXSAVEDAYS>", "0"},
+        {"<BASETYPE>", "MSSQL"},
+        {"<HANDLE>", "7"},
+    };
+    const std::vector<std::string> pieces = {
+        "<",          ">",       "a",        "Z",       " ",         "<cxdir>",      "<USER>",
+        "<password>", "<Group>", "<curdir>", "<WNDIR>", "<autolog>", "<CXSAVEDAYS>", "<basetype>",
+        "<HANDLE>",   "<cx",     "dir>",     "<<"};
+    std::mt19937 random(20261211);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const auto count = std::uniform_int_distribution<int>(0, 40)(random);
+        for (int i = 0; i < count; ++i) {
+            text +=
+                pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+        }
+        ASSERT_EQ(ExpandPlaceholders(state, "MSSQL", 7, kKeys, text), referenceExpand(values, text))
+            << text;
+    }
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "update/run/Progress.h"
 
 #include "tests/support/CaseName.h"
-#include "update/run/RecordingHost.h"
+#include "tests/support/RecordingHost.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -44,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(Progress, SetBarPositionClampsToTheHostRangeAndRepaints) {
-    RecordingHost host;
+    testsupport::RecordingHost host;
     RunContext context(host);
     host.setBarMinimum(0);
     host.setBarMaximum(50);
@@ -54,7 +54,7 @@ TEST(Progress, SetBarPositionClampsToTheHostRangeAndRepaints) {
 }
 
 TEST(Progress, FrameProgressIsRelativeToTheRunningItem) {
-    RecordingHost host;
+    testsupport::RecordingHost host;
     RunContext context(host);
     host.setBarMaximum(100);
     context.ItemStartPosition = 66;

@@ -1,6 +1,6 @@
 #include "update/run/RunLog.h"
 
-#include "update/run/RecordingHost.h"
+#include "tests/support/RecordingHost.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -25,7 +25,7 @@ class LogEntryLayout : public testing::TestWithParam<EntryCase> {};
 
 TEST_P(LogEntryLayout, AppendsExactLines) {
     const EntryCase& c = GetParam();
-    RecordingHost host;
+    testsupport::RecordingHost host;
     host.setStatusCaption("выполнение скрипта");
     ASSERT_FALSE(host.detailsEnabled());
     WriteLogEntry(host, c.source, c.error, c.detail);
@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<EntryCase>& param) { return std::string(param.param.name); });
 
 TEST(RunLog, EntriesAppendAndTakeTheCaptionOfTheirMoment) {
-    RecordingHost host;
+    testsupport::RecordingHost host;
     RunContext context(host);
     host.appendLogLine("earlier");
     host.setStatusCaption("первая");

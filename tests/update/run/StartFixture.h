@@ -6,10 +6,10 @@
 
 #include "platform/db/ConnectionString.h"
 #include "platform/registry/Registry.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/ScriptedConnection.h"
 #include "tests/support/TempDir.h"
 #include "update/run/EngineConnections.h"
-#include "update/run/RecordingHost.h"
 #include "update/run/RunContext.h"
 
 #include <filesystem>
@@ -82,7 +82,7 @@ protected:
     testsupport::TempDir tempDir;
     testsupport::ScopedEnv tempEnv{"TEMP", tempDir.str()};
     testsupport::TempDir programDir;
-    update::run::RecordingHost host;
+    testsupport::RecordingHost host;
     RecordingFactory factory;
     update::run::RunContext context{host};
 

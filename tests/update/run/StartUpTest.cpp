@@ -27,7 +27,7 @@ void PrintTo(const SwitchCase& c, std::ostream* os) {
 class LogCheckErrorsSwitch : public testing::TestWithParam<SwitchCase> {};
 
 TEST_P(LogCheckErrorsSwitch, IsSetByTheWordInAnyCase) {
-    RecordingHost host;
+    testsupport::RecordingHost host;
     RunContext context(host);
     context.LogCheckErrors = !GetParam().expected;
     context.ConnectionSaved = true;

@@ -1,6 +1,7 @@
+#include "update/connect/clsWinCrypt.h"
+
 #include "platform/text/Text.h"
 #include "update/connect/DigitText.h"
-#include "update/connect/clsWinCrypt.h"
 
 #include <gtest/gtest.h>
 
@@ -130,7 +131,7 @@ TEST(WinCrypt, UnknownProviderFailsAtTheKeyAndDropsTheOldKey) {
     std::string bytes = "masterkey";
     EXPECT_FALSE(crypt.EncryptString(bytes));
     EXPECT_EQ(bytes, "masterkey");
-    EXPECT_FALSE(crypt.EncryptText("x").has_value());
+    EXPECT_FALSE(crypt.encryptText("x").has_value());
 
     crypt.SetProvider("");
     EXPECT_EQ(crypt.ProviderName(), kDefaultProviderName);
@@ -152,20 +153,20 @@ TEST(WinCrypt, SuccessClearsTheLastError) {
 }
 
 TEST_F(LoginCrypt, TextFunctionsWorkOnWindows1251Bytes) {
-    const auto bytes = crypt.EncryptText("Пароль");
+    const auto bytes = crypt.encryptText("Пароль");
     ASSERT_TRUE(bytes.has_value());
     EXPECT_EQ(bytes->size(), 6u) << "one byte per Cyrillic letter";
     std::string raw = platform::text::utf8ToCp1251("Пароль");
     ASSERT_TRUE(crypt.EncryptString(raw));
     EXPECT_EQ(*bytes, raw);
-    EXPECT_EQ(crypt.DecryptText(*bytes), "Пароль");
-    EXPECT_THROW((void)crypt.EncryptText("日本"), platform::text::TextError);
+    EXPECT_EQ(crypt.decryptText(*bytes), "Пароль");
+    EXPECT_THROW((void)crypt.encryptText("日本"), platform::text::TextError);
 }
 
 TEST(WinCrypt, PassPhraseTextIsKeyedByItsWindows1251Bytes) {
     TWinCryptObject fromText;
     TWinCryptObject fromBytes;
-    fromText.SetPassPhraseText("Ключ");
+    fromText.setPassPhraseText("Ключ");
     fromBytes.SetPassPhrase(platform::text::utf8ToCp1251("Ключ"));
     std::string a = "value";
     std::string b = "value";

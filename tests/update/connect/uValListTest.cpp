@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+using update::connect::SubstituteCredentials;
 using update::connect::TValList;
 
 namespace {
@@ -12,7 +13,7 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 Pairs itemsOf(const TValList& list) {
     Pairs pairs;
-    for (std::size_t i = 0; i < list.Count(); ++i) {
+    for (std::size_t i = 0; i < list.count(); ++i) {
         pairs.emplace_back(list[i].Name, list[i].Value);
     }
     return pairs;
@@ -61,7 +62,7 @@ TEST(ValList, ParseTextReplacesEarlierItems) {
     list.ParseText("c=3");
     EXPECT_EQ(itemsOf(list), (Pairs{{"c", "3"}}));
     list.ParseText("");
-    EXPECT_EQ(list.Count(), 0u);
+    EXPECT_EQ(list.count(), 0u);
 }
 
 TEST(ValList, BuildText) {
@@ -108,10 +109,10 @@ TEST(ValList, SetValue) {
 
     list.SetValue("new key", "\"\"");
     EXPECT_EQ(list.GetValue("NEW KEY"), "");
-    EXPECT_EQ(list.Count(), 4u);
+    EXPECT_EQ(list.count(), 4u);
 
     list.SetValue("other", "\"\"");
-    EXPECT_EQ(list.Count(), 5u) << "only the empty text itself adds nothing";
+    EXPECT_EQ(list.count(), 5u) << "only the empty text itself adds nothing";
     EXPECT_EQ(list.BuildText(), "a=1;b=;A=9;New Key=;other=");
 }
 
@@ -123,7 +124,7 @@ TEST(ValList, RemoveValueRemovesOnlyTheLastMatch) {
     EXPECT_EQ(list.BuildText(), "a=1;b=2");
     list.RemoveValue("A");
     list.RemoveValue("b");
-    EXPECT_EQ(list.Count(), 0u);
+    EXPECT_EQ(list.count(), 0u);
     EXPECT_EQ(list.BuildText(), "");
 }
 
@@ -131,4 +132,55 @@ TEST(ValList, IndexOutsideTheListThrows) {
     const TValList list = parsed("a=1");
     EXPECT_EQ(list[0].Value, "1");
     EXPECT_THROW((void)list[1], std::out_of_range);
+}
+
+TEST(SubstituteCredentials, Cases) {
+    struct Case {
+        const char* what;
+        const char* text;
+        const char* userIn;
+        const char* passwordIn;
+        const char* result;
+        const char* userOut;
+        const char* passwordOut;
+    };
+    const Case cases[] = {
+        {"account replaced, the rest keeps its case",
+         "Provider=LCPI.IBProvider.2;User Id=U;Password=Secret;Location=/srv/DB/Cx.FDB", "SYSDBA",
+         "masterkey",
+         "Provider=LCPI.IBProvider.2;user id=SYSDBA;password=masterkey;Location=/srv/DB/Cx.FDB",
+         "SYSDBA", "masterkey"},
+        {"blank account taken over with its case",
+         "Provider=LCPI.IBProvider.2;User Id=U;Password=Secret;Location=/srv/DB/Cx.FDB", "", "",
+         "Provider=LCPI.IBProvider.2;user id=U;password=Secret;Location=/srv/DB/Cx.FDB", "U",
+         "Secret"},
+        {"trimmed before the = is dropped", "User Id = sa;Data Source=s", "", "x",
+         "user id= sa;Data Source=s", " sa", "x"},
+        {"an account of blanks counts as blank", "USER ID=Ivan ;PASSWORD=", "  ", "\t",
+         "user id=Ivan;password=", "Ivan", ""},
+        {"no keys: only trimmed",
+         " \r\nProvider=SQLOLEDB.1;Integrated Security=SSPI;Data Source=Srv \t", "u", "p",
+         "Provider=SQLOLEDB.1;Integrated Security=SSPI;Data Source=Srv", "u", "p"},
+        {"key at the end, no ;", "Data Source=s;User ID=old", "new", "",
+         "Data Source=s;user id=new", "new", ""},
+        {"the first occurrence anywhere is the key", "Initial Catalog=user idx;User Id=u", "sa", "",
+         "Initial Catalog=user id=sa;User Id=u", "sa", ""},
+        {"a user name with \"password\" in it is found again", "User Id=x;Password=y", "mypassword",
+         "p", "user id=mypassword=p;Password=y", "mypassword", "p"},
+        {"the search sees inserted values as given", "User Id=x;Password=y", "PassWord1", "p",
+         "user id=PassWord1;password=p", "PassWord1", "p"},
+        {"a value taken over is searched in lower case", "User Id=Password;Password=y", "", "p",
+         "user id=password=p;Password=y", "Password", "p"},
+        {"Cyrillic kept", "Location=/srv/Базы/Cx.fdb;USER ID=;PASSWORD=Пароль", "", "",
+         "Location=/srv/Базы/Cx.fdb;user id=;password=Пароль", "", "Пароль"},
+        {"key without = takes over the rest of the segment", "User Idsa;Password", "", "",
+         "user id=sa;password=", "sa", ""},
+    };
+    for (const auto& c : cases) {
+        std::string user = c.userIn;
+        std::string password = c.passwordIn;
+        EXPECT_EQ(SubstituteCredentials(c.text, user, password), c.result) << c.what;
+        EXPECT_EQ(user, c.userOut) << c.what;
+        EXPECT_EQ(password, c.passwordOut) << c.what;
+    }
 }

@@ -1,8 +1,8 @@
-#include "platform/registry/Utf16.h"
+#include "platform/text/Utf16.h"
 
 #include "platform/text/Text.h"
 
-namespace platform::registry {
+namespace platform::text {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -16,7 +16,7 @@ void appendUnit(std::string& out, char32_t unit) {
 // sequence, which gives U+FFFD.
 char32_t nextUtf8(std::string_view text, std::size_t& pos) {
     char32_t cp = 0;
-    if (!platform::text::decodeUtf8(text, pos, cp)) {
+    if (!decodeUtf8(text, pos, cp)) {
         ++pos;
         return kReplacement;
     }
@@ -38,15 +38,15 @@ std::string utf16leToUtf8(std::string_view bytes) {
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units) {
             const char32_t low = unitAt(i + 1);
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                platform::text::appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                 ++i;
                 continue;
             }
         }
-        platform::text::appendUtf8(out, (unit >= 0xD800 && unit <= 0xDFFF) ? kReplacement : unit);
+        appendUtf8(out, (unit >= 0xD800 && unit <= 0xDFFF) ? kReplacement : unit);
     }
     if (bytes.size() % 2 != 0) {
-        platform::text::appendUtf8(out, kReplacement);
+        appendUtf8(out, kReplacement);
     }
     return out;
 }
@@ -67,4 +67,4 @@ std::string utf8ToUtf16le(std::string_view utf8) {
     return out;
 }
 
-} // namespace platform::registry
+} // namespace platform::text

@@ -1,6 +1,11 @@
-#include "update/run/RecordingHost.h"
+#include "tests/support/RecordingHost.h"
 
-namespace update::run {
+namespace testsupport {
+
+using update::run::kConfirmationCaption;
+using update::run::kErrorCaption;
+using update::run::kInformationCaption;
+using update::run::StatePicture;
 
 void RecordingHost::setStatusCaption(const std::string& caption) {
     caption_ = caption;
@@ -51,4 +56,4 @@ std::vector<int> RecordingHost::statePictureHistory(StatePicture which) const {
     return found == pictures_.end() ? std::vector<int>{} : found->second;
 }
 
-} // namespace update::run
+} // namespace testsupport

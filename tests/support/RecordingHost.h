@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-namespace update::run {
+namespace testsupport {
 
-class RecordingHost : public Host {
+class RecordingHost : public update::run::Host {
 public:
     enum class BoxKind { Error, Information, Confirmation };
     struct Box {
@@ -51,7 +51,7 @@ public:
     // Takes the next scripted answer; when none is left, answers defaultConfirmAnswer.
     bool confirm(const std::string& text, bool withOwner) override;
 
-    void setStatePicture(StatePicture which, int index) override;
+    void setStatePicture(update::run::StatePicture which, int index) override;
 
     // Scripting and inspection.
     void setWindowHandle(std::uint32_t handle) { windowHandle_ = handle; }
@@ -65,9 +65,9 @@ public:
     const std::vector<int>& barPositionHistory() const { return barPositionHistory_; }
     const std::vector<Box>& boxes() const { return boxes_; }
     // The picture shown in a state image, -1 when none has been set.
-    int statePicture(StatePicture which) const;
+    int statePicture(update::run::StatePicture which) const;
     // Every picture set on a state image, in order.
-    std::vector<int> statePictureHistory(StatePicture which) const;
+    std::vector<int> statePictureHistory(update::run::StatePicture which) const;
 
 private:
     std::string caption_;
@@ -82,7 +82,7 @@ private:
     std::uint32_t windowHandle_ = 0;
     std::deque<bool> confirmAnswers_;
     std::vector<Box> boxes_;
-    std::map<StatePicture, std::vector<int>> pictures_;
+    std::map<update::run::StatePicture, std::vector<int>> pictures_;
 };
 
-} // namespace update::run
+} // namespace testsupport
