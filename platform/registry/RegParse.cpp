@@ -1,7 +1,7 @@
 #include "platform/registry/KeyPath.h"
 #include "platform/registry/RegFile.h"
-#include "platform/text/Utf16.h"
 #include "platform/text/Text.h"
+#include "platform/text/Utf16.h"
 
 #include <cstdio>
 #include <functional>

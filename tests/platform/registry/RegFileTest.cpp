@@ -214,7 +214,6 @@ TEST(RegFile, MalformedTextNamesTheLine) {
     }
 }
 
-
 TEST(RegFile, KeysAtTheDepthLimitAreReadAndWritten) {
     std::string deep512;
     KeyPath path;
