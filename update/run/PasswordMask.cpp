@@ -1,5 +1,6 @@
 #include "update/run/PasswordMask.h"
 
+#include "platform/os/CommandLine.h"
 #include "platform/text/Text.h"
 
 #include <optional>
@@ -20,63 +21,27 @@ struct ValueSpan {
     bool quotedAtStart; // the '=' stands inside a quoted part
 };
 
-// Scans one argument starting at raw index `begin` (not a blank). Returns the raw index where
-// it ends; fills `password` when the argument is named PASSWORD.
+// Scans one argument starting at raw index `begin` (not a blank) as the child's splitter does.
+// Returns the raw index where it ends; fills `password` when the argument is named PASSWORD.
 std::size_t scanArgument(std::string_view line, std::size_t begin,
                          std::optional<ValueSpan>& password) {
     std::string decoded; // the first characters of the argument, as the child sees them
-    bool inQuote = false;
-    std::optional<std::size_t> valueBegin;
-    bool quotedAtValue = false;
-    auto decodedChar = [&](char c, std::size_t rawAfter) {
-        if (decoded.size() < kName.size()) {
-            decoded.push_back(c);
-            if (decoded.size() == kName.size() && platform::text::equalsNoCase(decoded, kName)) {
-                valueBegin = rawAfter;
-                quotedAtValue = inQuote;
+    std::optional<ValueSpan> found;
+    const std::size_t end = platform::os::scanCommandLineArgument(
+        line, begin, [&](char c, std::size_t endInLine, bool quoted) {
+            if (decoded.size() < kName.size()) {
+                decoded.push_back(c);
+                if (decoded.size() == kName.size() &&
+                    platform::text::equalsNoCase(decoded, kName)) {
+                    found = ValueSpan{endInLine, 0, quoted};
+                }
             }
-        }
-    };
-    std::size_t i = begin;
-    while (i < line.size()) {
-        const char c = line[i];
-        if (!inQuote && isBlank(c)) {
-            break;
-        }
-        if (c == '\\') {
-            std::size_t n = 0;
-            while (i + n < line.size() && line[i + n] == '\\') {
-                ++n;
-            }
-            const bool beforeQuote = i + n < line.size() && line[i + n] == '"';
-            const std::size_t kept = beforeQuote ? n / 2 : n;
-            for (std::size_t k = 0; k < kept; ++k) {
-                decodedChar('\\', i + n);
-            }
-            i += n;
-            if (beforeQuote && n % 2 == 1) {
-                ++i;
-                decodedChar('"', i);
-            }
-            continue;
-        }
-        if (c == '"') {
-            if (inQuote && i + 1 < line.size() && line[i + 1] == '"') {
-                i += 2; // "" inside a quoted part: a literal quote
-                decodedChar('"', i);
-                continue;
-            }
-            inQuote = !inQuote;
-            ++i;
-            continue;
-        }
-        ++i;
-        decodedChar(c, i);
+        });
+    if (found) {
+        found->end = end;
+        password = found;
     }
-    if (valueBegin) {
-        password = ValueSpan{*valueBegin, i, quotedAtValue};
-    }
-    return i;
+    return end;
 }
 
 // True when the value holds no quote but the ones that enclose it. Otherwise the password
