@@ -1,6 +1,6 @@
 #pragma once
 
-// Reading whole files.
+// Reading and writing whole files.
 
 #include <stdexcept>
 #include <string>
@@ -23,5 +23,12 @@ private:
 // The whole content of a file, bytes as stored. A folder cannot be read (EISDIR).
 // Throws FileError.
 std::string readWholeFile(const std::string& path);
+
+// Replaces the content of a file atomically: the bytes go to a new file in the same folder,
+// which then takes the file's name, so that a reader sees the old content or the new one and
+// never a part. A symbolic link is followed to the file it names (the link stays); a file that
+// is replaced keeps its mode (and its owner where the system allows); a new file gets mode
+// 0666 less the umask. Throws FileError (opening() true when the new file could not be made).
+void replaceWholeFile(const std::string& path, const std::string& bytes);
 
 } // namespace platform::os
