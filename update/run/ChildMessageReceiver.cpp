@@ -8,6 +8,13 @@
 #include <random>
 
 namespace update::run {
+
+// The handlers and the client speak of the same messages.
+static_assert(kMessageProgress == kUpdateNotifyProgress);
+static_assert(kMessageElementOutcome == kUpdateNotifyElementOutcome);
+static_assert(kMessageErrorAtom == kUpdateNotifyErrorText);
+static_assert(kMessageCopyData == kUpdateNotifyCopyData);
+
 namespace {
 
 std::uint32_t readLittleEndian(std::string_view bytes) {
