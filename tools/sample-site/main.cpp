@@ -1,7 +1,9 @@
 // update-sample-site: makes a sample Catalex site to try the updater on.
 
+#include "platform/os/Os.h"
 #include "tools/sample-site/SampleRegistry.h"
 #include "tools/sample-site/SampleSite.h"
+#include "tools/sample-site/SampleStandIns.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +21,7 @@ const char* const kUsage =
     "  FOLDER/db/catalex.fdb   the product database (Firebird, opened by the embedded engine)\n"
     "  FOLDER/catalex/         the Catalex install folder, FOLDER/plexar/ the Plexar one\n"
     "  FOLDER/registry/        the registry store with the product keys (HKLM.reg)\n"
+    "  stand-ins for the products' own programs that the update starts (update-sample-child)\n"
     "Log in as ADMIN with the password \"admin\". To use the site's registry store:\n"
     "  export UPDATE_REGISTRY_DIR=FOLDER/registry\n"
     "Exit status: 0 on success, 2 on bad usage, 1 on any other error (a site in FOLDER\n"
@@ -69,6 +72,8 @@ int main(int argc, char** argv) {
 
         tools::samplesite::createSampleDatabase(site.database);
         tools::samplesite::writeSampleRegistry(site);
+        tools::samplesite::installStandIns(site,
+                                           platform::os::programFolder() + "update-sample-child");
 
         std::cout << "sample site: " << site.root << "\n"
                   << "  database:  " << site.database << "\n"
