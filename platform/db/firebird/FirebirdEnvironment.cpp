@@ -1,6 +1,7 @@
 #include "platform/db/firebird/FirebirdEnvironment.h"
 
 #include "platform/db/Connection.h"
+#include "platform/db/firebird/FirebirdSharedEngine.h"
 #include "platform/os/Os.h"
 #include "platform/os/RuntimeFolder.h"
 
@@ -49,6 +50,7 @@ Firebird::IMaster* firebirdMaster() {
             const std::string folder = preparePrivateLockFolder();
             ::setenv("FIREBIRD_LOCK", folder.c_str(), 1);
         }
+        shareEmbeddedEngine();
     });
     Firebird::IMaster* master = Firebird::fb_get_master_interface();
     static std::once_flag pinned;
