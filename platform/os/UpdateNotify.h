@@ -18,10 +18,16 @@
  * while it processes pending messages, at least every 500 ms while a child runs; a sender
  * whose reports are not read yet waits until there is room for them.
  *
- * The header needs nothing but the C library: every function is static inline.
+ * The header needs nothing but the C library: every function is static inline. It uses POSIX
+ * and Linux calls (lstat, SOCK_CLOEXEC, MSG_NOSIGNAL): a program built with a strict -std=c99
+ * or the like includes it first or defines _DEFAULT_SOURCE itself.
  */
 #ifndef KORVEL_UPDATE_NOTIFY_H
 #define KORVEL_UPDATE_NOTIFY_H
+
+#if !defined(_DEFAULT_SOURCE) && !defined(_GNU_SOURCE)
+#define _DEFAULT_SOURCE 1
+#endif
 
 #include <errno.h>
 #include <stddef.h>

@@ -98,6 +98,14 @@ TEST_F(ReceiverTest, FourMessagesFromUpdateNotifyReachTheirHandlersOnlyWhenProce
     EXPECT_EQ(receiver->droppedCount(), 0u);
 }
 
+TEST_F(ReceiverTest, ProgramInCReportsThroughTheHeader) {
+    const std::string command = "'" + testsupport::toolsFolder() + "notify_from_c' " +
+                                std::to_string(receiver->handle()) + " 100";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    host.processMessages();
+    EXPECT_EQ(host.barPosition(), 50);
+}
+
 TEST_F(ReceiverTest, UpdateNotifyUsage) {
     const std::string handle = "--handle " + std::to_string(receiver->handle());
     EXPECT_EQ(notify("--help"), 0);
