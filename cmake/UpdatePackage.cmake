@@ -13,7 +13,10 @@ set(CPACK_PACKAGE_DESCRIPTION
 settings of its companion Plexar from one release to the next. This package
 holds the administrator tools: update-reg (the registry store of the
 updater), update-cipher (the stored forms of the product's credentials) and
-update-sample-site (a sample site to try the updater on).")
+update-sample-site (a sample site to try the updater on) with
+update-sample-child (the stand-in for the products' own programs in it), and
+update-notify with UpdateNotify.h (the reports of those programs to the
+updater).")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
             std::cout << kUsage;
             return 0;
         case 'V':
-            std::cout << "update-notify 1.0\n";
+            std::cout << "update-notify " UPDATE_VERSION "\n";
             return 0;
         default:
             return usageError(optopt != 0
