@@ -184,11 +184,31 @@ int plexar(const Invocation& call) {
     return call.fail ? 1 : 0;
 }
 
+constexpr const char* kUsage =
+    "Usage: update-sample-child [--help | --version]\n"
+    "The stand-in for the products' own programs in a sample site. update-sample-site installs\n"
+    "it as catalex/Utils/RefGroupImport.exe, plexar/Manager/PxConfig.exe and\n"
+    "plexar/Bin/Plexar.exe; the name it is started under decides what it does:\n"
+    "  RefGroupImport.exe LOGIN=u PASSWORD=p GROUP=g XML_DATA=f REF_NAMES=a,b XML_SCHEMA=s\n"
+    "                     WNDHANDLE=n   adds one row per reference book to CX_CATALOG\n"
+    "  PxConfig.exe [HANDLE=n] [INI=f]  copies the settings file to Doc/PxFullImportSettings.log\n"
+    "  Plexar.exe [HANDLE=n]            reports a status text and success\n"
+    "FAIL=1, or SAMPLE_CHILD_FAIL=RefGroupImport,PxConfig,Plexar (or all), makes them fail.\n"
+    "Exit status: 0 done, 1 failed, 2 started under another name.\n";
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 1) {
         return 2;
+    }
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "update-sample-child " UPDATE_VERSION "\n";
+        return 0;
     }
     const Invocation call = readInvocation(argc, argv);
     try {
@@ -201,8 +221,9 @@ int main(int argc, char** argv) {
         if (call.program == "Plexar") {
             return plexar(call);
         }
-        std::cerr << "update-sample-child: start me as RefGroupImport.exe, PxConfig.exe or "
-                     "Plexar.exe (update-sample-site installs me so)\n";
+        std::cerr << "update-sample-child: start it as RefGroupImport.exe, PxConfig.exe or "
+                     "Plexar.exe (update-sample-site installs it so)\nTry 'update-sample-child "
+                     "--help'.\n";
         return 2;
     } catch (const std::exception& error) {
         updateNotifyError(call.handle, error.what());
