@@ -5,9 +5,9 @@
 // programs that report through the real update-notify.
 
 #include "platform/os/Os.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TempDir.h"
 #include "update/run/ChildMessageReceiver.h"
-#include "update/run/RecordingHost.h"
 #include "update/run/RunContext.h"
 
 #include <filesystem>
@@ -73,7 +73,7 @@ protected:
     std::string runtimeFolder;
     ScopedEnv runtimeEnv;
     ScopedEnv registryEnv;
-    update::run::RecordingHost host;
+    testsupport::RecordingHost host;
     update::run::RunContext context;
     std::unique_ptr<update::run::ChildMessageReceiver> receiver;
 };
