@@ -15,6 +15,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace update::run {
 
@@ -22,6 +23,21 @@ namespace update::run {
 inline constexpr int kKindDatabase = 0;
 inline constexpr int kKindTransfer = 1;
 inline constexpr int kKindSettings = 2;
+
+// One BLOB column of a table to fill from the data files named by a key column.
+struct TBlobDescr {
+    std::string TableName;
+    std::string BlobField;
+    std::string GuidField;
+};
+
+// The SQL text last given to each query object of the database update (fibQ for Firebird and
+// InterBase, qCX for MSSQL, oraQ for Oracle); a failed condition check shows it in the log.
+struct QueryTexts {
+    std::string fibQ;
+    std::string qCX;
+    std::string oraQ;
+};
 
 struct RunContext {
     explicit RunContext(Host& window) : host(window) {}
@@ -56,6 +72,13 @@ struct RunContext {
     // The key table of the shift cipher, loaded from the site's file (or built in) when the run
     // is created; a file that cannot be used makes the creation fail with its message.
     update::connect::ShiftKeyTable shiftKeys = update::connect::loadShiftKeyTable();
+
+    // The database update: the BLOB columns the groups of the current script file asked to
+    // fill (emptied when a script file starts), the query objects' texts, and the key value
+    // read last while filling BLOB columns in the current script file.
+    std::vector<TBlobDescr> BlobDescrList;
+    QueryTexts queryTexts;
+    std::optional<std::string> lastBlobId;
 
     // Private fields of the main window.
     bool LogCheckErrors = false;       // the command-line switch LOGCHECKERROR
