@@ -84,9 +84,13 @@ public:
                 collectBlobDescriptions(context_, group);
             }
             for (std::size_t j = 0; j < elements.size(); ++j) {
-                if (!runElement(group, elements[j], i + 1, j + 1)) {
+                const Outcome outcome = runElement(group, elements[j], i + 1, j + 1);
+                if (outcome == Outcome::Stop) {
                     result = false;
                     break;
+                }
+                if (outcome == Outcome::Skipped) {
+                    continue;
                 }
                 advance(context_.CurrentItemShare * 0.8 /
                         (count * static_cast<double>(elements.size())));
@@ -100,9 +104,14 @@ public:
     }
 
 private:
-    // False when the statement failed with STOP_ON_EXCEPTION on.
-    bool runElement(const Element& group, const Element& element, std::size_t groupNumber,
-                    std::size_t elementNumber) {
+    enum class Outcome {
+        Ran,     // the statement ran, successfully or with a failure that does not stop
+        Skipped, // its condition does not hold: the bar does not move
+        Stop,    // it failed with STOP_ON_EXCEPTION on
+    };
+
+    Outcome runElement(const Element& group, const Element& element, std::size_t groupNumber,
+                       std::size_t elementNumber) {
         const std::string numbers = "группы №" + std::to_string(groupNumber);
         if (!CheckConditions(context_, element, path_)) {
             if (context_.LogCheckErrors) {
@@ -111,7 +120,7 @@ private:
                                   std::to_string(elementNumber),
                               group.name() + "  " + element.firstChildValue());
             }
-            return true;
+            return Outcome::Skipped;
         }
         const bool stopOnException = flagOn(element, "STOP_ON_EXCEPTION");
         const bool logError = flagOn(element, "LOG_ERROR");
@@ -120,12 +129,12 @@ private:
                                  std::to_string(elementNumber));
         std::string error;
         if (ExecuteStatement(context_, statement, error)) {
-            return true;
+            return Outcome::Ran;
         }
         if (logError || stopOnException) {
             WriteLogEntry(context_, path_, error, statement);
         }
-        return !stopOnException;
+        return stopOnException ? Outcome::Stop : Outcome::Ran;
     }
 
     void advance(double share) {
