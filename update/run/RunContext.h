@@ -29,6 +29,8 @@ struct TBlobDescr {
     std::string TableName;
     std::string BlobField;
     std::string GuidField;
+
+    bool operator==(const TBlobDescr&) const = default;
 };
 
 // The SQL text last given to each query object of the database update (fibQ for Firebird and
