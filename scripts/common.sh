@@ -6,7 +6,7 @@ UPDATE_PACKAGES=(
     g++ cmake make pkg-config clang-format git
     libgtest-dev libgmock-dev
     libxml2-dev nettle-dev
-    firebird-dev libfbclient2 firebird3.0-server-core
+    firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
     unixodbc unixodbc-dev tdsodbc libsqliteodbc postgresql odbc-postgresql
     qt6-base-dev xvfb
     dpkg-dev file man-db
