@@ -4,6 +4,7 @@
 // fresh Firebird databases and package folders.
 
 #include "platform/db/Connection.h"
+#include "platform/db/ConnectionString.h"
 
 #include <chrono>
 #include <cstdio>
@@ -60,18 +61,11 @@ inline Timed runTimed(const std::vector<std::string>& args, const std::string& l
     return timed;
 }
 
-inline platform::db::FirebirdParams params(const std::string& path) {
-    platform::db::FirebirdParams p;
-    p.location = path;
-    p.user = "SYSDBA";
-    p.password = "masterkey";
-    return p;
-}
-
 // A new database with BO_VERSION at version 1.0.
 inline void createDatabase(const std::string& path) {
     std::filesystem::remove(path);
-    auto c = platform::db::createFirebirdDatabase(params(path));
+    auto c = platform::db::createFirebirdDatabase(
+        platform::db::firebirdConnectionString(path, "SYSDBA", "masterkey"));
     c->execute("CREATE TABLE BO_VERSION (ID INTEGER NOT NULL PRIMARY KEY, BDVERSION VARCHAR(20), "
                "UPDATEUSER VARCHAR(50), UPDATEDATE TIMESTAMP, UPDATELOG BLOB SUB_TYPE 1)");
     c->execute("INSERT INTO BO_VERSION VALUES (1, '1.0', 'BENCH', NULL, NULL)");

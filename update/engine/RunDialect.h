@@ -8,6 +8,7 @@
 // the end of the script file). Oracle and MSSQL commit every statement on their own.
 
 #include "platform/db/Connection.h"
+#include "platform/db/Query.h"
 #include "update/run/RunContext.h"
 
 #include <memory>

@@ -2,6 +2,7 @@
 // against sample product databases made by the test.
 
 #include "platform/db/Connection.h"
+#include "platform/db/ConnectionString.h"
 #include "tests/support/TempDir.h"
 #include "tools/sample-site/SampleSite.h"
 
@@ -35,11 +36,8 @@ bool contains(const std::string& text, const std::string& part) {
 
 // The one place these tests open the Firebird databases they made.
 std::unique_ptr<platform::db::Connection> openDatabase(const std::string& path) {
-    platform::db::FirebirdParams params;
-    params.location = path;
-    params.user = "SYSDBA";
-    params.password = "masterkey";
-    return platform::db::openFirebird(params);
+    return platform::db::openConnection(
+        platform::db::firebirdConnectionString(path, "SYSDBA", "masterkey"));
 }
 
 std::string scalar(const std::string& database, const std::string& sql) {

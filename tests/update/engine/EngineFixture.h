@@ -5,6 +5,7 @@
 // and InterBase and hands out scripted connections for MSSQL and Oracle.
 
 #include "platform/db/Connection.h"
+#include "platform/db/ConnectionString.h"
 #include "tests/support/ScriptedConnection.h"
 #include "tests/support/TempDir.h"
 #include "update/run/EngineConnections.h"
@@ -21,19 +22,14 @@
 namespace enginetest {
 
 // The one place the engine tests make and open Firebird databases.
+inline std::string databaseConnectionString(const std::string& path) {
+    return platform::db::firebirdConnectionString(path, "SYSDBA", "masterkey");
+}
 inline std::unique_ptr<platform::db::Connection> createDatabase(const std::string& path) {
-    platform::db::FirebirdParams params;
-    params.location = path;
-    params.user = "SYSDBA";
-    params.password = "masterkey";
-    return platform::db::createFirebirdDatabase(params);
+    return platform::db::createFirebirdDatabase(databaseConnectionString(path));
 }
 inline std::unique_ptr<platform::db::Connection> openDatabase(const std::string& path) {
-    platform::db::FirebirdParams params;
-    params.location = path;
-    params.user = "SYSDBA";
-    params.password = "masterkey";
-    return platform::db::openFirebird(params);
+    return platform::db::openConnection(databaseConnectionString(path));
 }
 
 // A real connection that loses its database after a number of statements: the statement that
@@ -93,23 +89,18 @@ public:
     std::vector<testsupport::ScriptedConnection*> handedOut;
     std::function<void(testsupport::ScriptedConnection&)> prepare;
 
-    std::unique_ptr<platform::db::Connection>
-    openFirebird(const platform::db::FirebirdParams& params) override {
+    std::unique_ptr<platform::db::Connection> open(const std::string& connectionString) override {
+        if (connectionString.find("LCPI.IBProvider.2") == std::string::npos) {
+            return scripted();
+        }
         ++firebirdOpens;
-        auto connection = ConnectionFactory::openFirebird(params);
+        auto connection = ConnectionFactory::open(connectionString);
         if (loseAfter) {
             const int statements = *loseAfter;
             loseAfter.reset();
             return std::make_unique<LosingConnection>(std::move(connection), statements);
         }
         return connection;
-    }
-    std::unique_ptr<platform::db::Connection> openMsSql(const std::string&) override {
-        return scripted();
-    }
-    std::unique_ptr<platform::db::Connection> openOracle(const std::string&, const std::string&,
-                                                         const std::string&) override {
-        return scripted();
     }
     testsupport::ScriptedConnection& last() const { return *handedOut.back(); }
 
