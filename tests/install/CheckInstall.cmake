@@ -10,7 +10,7 @@ if(NOT status EQUAL 0)
     message(FATAL_ERROR "cmake --install failed: ${error}")
 endif()
 
-foreach(program update-reg update-cipher update-sample-site)
+foreach(program update-reg update-cipher update-sample-site update-db)
     if(NOT EXISTS ${PREFIX}/bin/${program})
         message(FATAL_ERROR "${program} is not installed in ${PREFIX}/bin")
     endif()

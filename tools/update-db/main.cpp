@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
             return kExitSuccess;
         }
         if (options.version) {
-            std::cout << "update-db 1.0\n";
+            std::cout << "update-db " << UPDATE_DB_VERSION << "\n";
             return kExitSuccess;
         }
         update::console::ConsoleHost::Settings settings;

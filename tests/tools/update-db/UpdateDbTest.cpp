@@ -49,7 +49,7 @@ std::string scalar(const std::string& database, const std::string& sql) {
 class UpdateDbTest : public ::testing::Test {
 protected:
     UpdateDbTest() {
-        samplesite::createSampleDatabase(database);
+        tools::samplesite::createSampleDatabase(database);
         fs::copy(SAMPLE_PACKAGE_DIR, package, fs::copy_options::recursive);
     }
 
