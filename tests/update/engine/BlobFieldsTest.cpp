@@ -70,7 +70,7 @@ protected:
 };
 
 TEST(BlobCollection, OnePerBlobFieldAttributeInOrder) {
-    update::run::RecordingHost host;
+    testsupport::RecordingHost host;
     update::run::RunContext context(host);
     const Document doc = Document::parse(
         R"(<G TABLE_NAME="T" GUID_FIELD_2="K2" BLOB_FIELD_2="B2" BLOB_FIELD_1="B1" GUID_FIELD_1="K1" blob_field_X="b"/>)",

@@ -6,10 +6,10 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/ConnectionString.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/ScriptedConnection.h"
 #include "tests/support/TempDir.h"
 #include "update/run/EngineConnections.h"
-#include "update/run/RecordingHost.h"
 #include "update/run/RunContext.h"
 
 #include <filesystem>
@@ -171,7 +171,7 @@ protected:
     }
 
     testsupport::TempDir programDir;
-    update::run::RecordingHost host;
+    testsupport::RecordingHost host;
     update::run::RunContext context{host};
     EngineFactory factory;
     std::string dbPath;
