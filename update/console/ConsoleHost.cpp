@@ -1,6 +1,7 @@
 #include "update/console/ConsoleHost.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace update::console {
@@ -44,7 +45,17 @@ int barPercent(int position, int minimum, int maximum) {
 
 ConsoleHost::ConsoleHost(std::ostream& out, std::ostream& err, Settings settings)
     : out_(out), err_(err), settings_(settings),
-      handle_(static_cast<std::uint32_t>(getpid()) & 0x7FFFFFFFu) {}
+      handle_(static_cast<std::uint32_t>(getpid()) & 0x7FFFFFFFu) {
+    try {
+        receiver_.emplace();
+    } catch (const std::runtime_error& error) {
+        err_ << "child programs cannot report to this run: " << error.what() << '\n';
+    }
+}
+
+std::uint32_t ConsoleHost::windowHandle() const {
+    return receiver_ ? receiver_->handle() : handle_;
+}
 
 ConsoleHost::~ConsoleHost() {
     finish();
@@ -92,6 +103,9 @@ void ConsoleHost::appendLogLine(const std::string& line) {
 
 void ConsoleHost::processMessages() {
     out_.flush();
+    if (receiver_ && messageRun_ != nullptr) {
+        receiver_->processPending(*messageRun_);
+    }
 }
 
 void ConsoleHost::box(const char* caption, const std::string& text) {

@@ -5,10 +5,12 @@
 // are written; message boxes as lines on the error stream; confirmations answered by a
 // setting instead of a question.
 
+#include "update/run/ChildMessageReceiver.h"
 #include "update/run/Host.h"
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -47,7 +49,9 @@ public:
     bool detailsEnabled() const override { return detailsEnabled_; }
 
     void processMessages() override;
-    std::uint32_t windowHandle() const override { return handle_; }
+    // The number of the message socket that child programs report to.
+    std::uint32_t windowHandle() const override;
+    void setMessageRun(run::RunContext* run) override { messageRun_ = run; }
 
     void showError(const std::string& text, bool withOwner) override;
     void showInformation(const std::string& text, bool withOwner) override;
@@ -78,6 +82,10 @@ private:
     std::vector<std::string> log_;
     bool detailsEnabled_ = false;
     std::uint32_t handle_;
+    // The socket of the child programs' messages, from the host's start to its end; none when
+    // it could not be made (then the reason has been told and children cannot report).
+    std::optional<run::ChildMessageReceiver> receiver_;
+    run::RunContext* messageRun_ = nullptr;
     std::map<run::StatePicture, int> pictures_;
 };
 

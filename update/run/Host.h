@@ -10,6 +10,8 @@
 
 namespace update::run {
 
+struct RunContext;
+
 // Captions of the three message boxes.
 inline constexpr const char* kErrorCaption = "Ошибка";
 inline constexpr const char* kInformationCaption = "Информация";
@@ -31,6 +33,11 @@ inline constexpr int kPictureFailed = 3;
 class Host {
 public:
     virtual ~Host() = default;
+
+    // The run whose handlers receive the messages of child programs (none: no run). A run
+    // context announces itself here for its lifetime; a host that owns a message socket hands
+    // the pending messages to that run's handlers when it processes messages.
+    virtual void setMessageRun(RunContext* run) { (void)run; }
 
     // lInfo: the caption of the current operation.
     virtual void setStatusCaption(const std::string& caption) = 0;

@@ -42,7 +42,10 @@ struct QueryTexts {
 };
 
 struct RunContext {
-    explicit RunContext(Host& window) : host(window) {}
+    explicit RunContext(Host& window) : host(window) { host.setMessageRun(this); }
+    ~RunContext() { host.setMessageRun(nullptr); }
+    RunContext(const RunContext&) = delete;
+    RunContext& operator=(const RunContext&) = delete;
 
     TBaseState UpdaterState;
     // "FIREBIRD", "INTRBASE", "MSSQL" or "ORACLE", set by the database page.

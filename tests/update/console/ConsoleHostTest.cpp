@@ -1,7 +1,9 @@
 #include "update/console/ConsoleHost.h"
 
+#include "platform/os/UpdateNotify.h"
 #include "tests/support/TempDir.h"
 #include "update/console/RunLogFile.h"
+#include "update/run/RunContext.h"
 #include "update/run/RunLog.h"
 
 #include <gtest/gtest.h>
@@ -97,3 +99,35 @@ TEST(RunLogFile, LinesEndWithCrLf) {
 }
 
 } // namespace
+
+// A child program reaches the run through the host's socket: its messages are handled when
+// the host processes pending messages, by the handlers of the run that lives on the host.
+TEST(ConsoleHost, ChildMessagesReachTheRunThroughItsSocket) {
+    std::ostringstream out;
+    std::ostringstream err;
+    ConsoleHost host(out, err, {});
+    ASSERT_EQ(err.str(), "");
+    {
+        update::run::RunContext run(host);
+        run.CurrentUpdateKind = update::run::kKindTransfer;
+        run.CurrentChildCommand = "RefGroupImport.exe";
+        run.ItemStartPosition = 30;
+        run.CurrentItemShare = 20;
+        run.ChildSucceeded = true;
+        host.setBarMaximum(100);
+        ASSERT_EQ(updateNotifyProgress(host.windowHandle(), 50), 0);
+        ASSERT_EQ(updateNotifyText(host.windowHandle(), "нет файла"), 0);
+        EXPECT_EQ(host.barPosition(), 0) << "nothing is handled before messages are processed";
+        host.processMessages();
+        EXPECT_EQ(host.barPosition(), 40);
+        EXPECT_FALSE(run.ChildSucceeded);
+        const auto log = host.logLines();
+        ASSERT_GE(log.size(), 5u);
+        EXPECT_EQ(log[2], "Источник:RefGroupImport.exe");
+        EXPECT_EQ(log[4], "нет файла");
+    }
+    // Without a run, a late message is left alone.
+    ASSERT_EQ(updateNotifyProgress(host.windowHandle(), 100), 0);
+    host.processMessages();
+    EXPECT_EQ(host.barPosition(), 40);
+}
