@@ -11,6 +11,13 @@ namespace update::engine {
 
 namespace {
 
+// A key names a data file of the Data folder only when it holds no path delimiter: a key such
+// as "../x" would otherwise load a file from outside the package into the database. Such a
+// key has no data file, and its row is reported as one whose file is missing.
+bool namesDataFile(const std::string& id) {
+    return id.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
 using platform::db::Connection;
 using platform::db::DbError;
 using run::RunContext;
@@ -60,7 +67,7 @@ private:
     void fillRow(Connection& connection, const TBlobDescr& d, const std::string& id) {
         context_.lastBlobId = id;
         const std::string file = blobDataPath(context_, id);
-        if (!platform::os::fileExists(file)) {
+        if (!namesDataFile(id) || !platform::os::fileExists(file)) {
             result_ = false;
             WriteLogEntry(context_, path_,
                           "Не найден файл " + context_.UpdaterState.ProgramFolder + "Data/" + id +

@@ -110,6 +110,35 @@ TEST_F(BlobFieldsTest, FillsFromDataFilesAndDropsTheKey) {
     EXPECT_EQ(host.barPosition(), 100);
 }
 
+// A key cannot reach outside the Data folder: a key holding a path delimiter names no data
+// file, even when the file it would lead to exists.
+TEST_F(BlobFieldsTest, AKeyWithAPathDelimiterNamesNoDataFile) {
+    useFirebird();
+    testsupport::writeFile(programDir / "outside.lob", "secret");
+    std::filesystem::create_directories(programDir / "Data" / "sub");
+    testsupport::writeFile(programDir / "Data" / "sub" / "x.lob", "nested");
+    const std::string path = writeScript("s.xml", R"(
+<DOCS_TABLE>
+  <E STOP_ON_EXCEPTION="1">CREATE TABLE DOCS (ID INTEGER, KEYF VARCHAR(38), CONTENT BLOB SUB_TYPE 0)</E>
+</DOCS_TABLE>
+<DOCS_ROWS MOVE_BLOB="1" TABLE_NAME="DOCS" BLOB_FIELD_1="CONTENT" GUID_FIELD_1="KEYF">
+  <E STOP_ON_EXCEPTION="1">INSERT INTO DOCS VALUES (1, '../outside', 'old')</E>
+  <E STOP_ON_EXCEPTION="1">INSERT INTO DOCS VALUES (2, 'sub/x', 'old')</E>
+</DOCS_ROWS>
+)");
+    EXPECT_FALSE(ExecuteScriptFile(context, path));
+    context.connections.closeAll();
+    EXPECT_EQ(blobOf("CONTENT", 1), "old");
+    EXPECT_EQ(blobOf("CONTENT", 2), "old");
+    const std::string text = logText();
+    EXPECT_NE(text.find("Не найден файл " + programDir.str() + "/Data/../outside.lob"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Не найден файл " + programDir.str() + "/Data/sub/x.lob"),
+              std::string::npos)
+        << text;
+}
+
 TEST_F(BlobFieldsTest, TwoDescriptorsForOneKeyColumn) {
     useFirebird();
     dataFile("a", "A");
