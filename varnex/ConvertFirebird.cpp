@@ -1,7 +1,6 @@
 #include "platform/text/Text.h"
 #include "varnex/Convert.h"
 #include "varnex/LookupConversion.h"
-#include "varnex/SafeDropTable.h"
 #include "varnex/State.h"
 
 #include <optional>
@@ -9,16 +8,6 @@
 namespace varnex {
 
 namespace {
-
-// Trigger names of a trigger list query, each followed by CR LF. Firebird pads the names of
-// its catalogue with blanks; they are taken without them.
-std::string triggerList(platform::db::Query& rows, const char* column) {
-    std::string list;
-    for (; !rows.eof(); rows.next()) {
-        list.append(platform::text::trimBlanks(rows.text(column))).append("\r\n");
-    }
-    return list;
-}
 
 // Opens a test query on the forms cursor; on failure the statement entry with the cursor's
 // text and the tag. Returns whether the query gave a row; nullopt means stop.
@@ -81,40 +70,18 @@ std::int32_t ConvertFirebird(platform::db::Connection& connection) {
     SetProcPercent(10.0);
 
     const bool finished = conversion.convertForms([&](const std::string& table) {
-        Cursor& data = conversion.dataCursor();
-        try {
-            auto& rows = data.open("select * from RDB$TRIGGERS where RDB$RELATION_NAME = " +
-                                   platform::text::sqlLiteral(table));
-            const std::string triggers = triggerList(rows, "RDB$TRIGGER_NAME");
-            data.close();
-            const std::string dropped = SafeDropTable(connection, table, triggers, true);
-            if (!dropped.empty()) {
-                appendDropEntry(dropped);
-            }
-            return true;
-        } catch (const std::exception& e) {
-            appendStatementEntry(e.what(), data.text(), 18);
-            return false;
-        }
+        return conversion.dropWithTriggers(table,
+                                           "select * from RDB$TRIGGERS where RDB$RELATION_NAME = " +
+                                               platform::text::sqlLiteral(table),
+                                           "RDB$TRIGGER_NAME");
     });
     if (!finished) {
         return conversion.result();
     }
-
-    // The old parameter and result tables go, unless a form kept its data table.
-    if (!conversion.keptDataTable()) {
-        try {
-            auto& rows = conversion.dataCursor().open(
-                "select * from RDB$TRIGGERS where (RDB$RELATION_NAME = 'REG_LOK12') or "
-                "(RDB$RELATION_NAME = 'REG_LOK13')");
-            const std::string triggers = triggerList(rows, "RDB$TRIGGER_NAME");
-            conversion.dataCursor().close();
-            SafeDropTable(connection, "REG_LOK12", triggers, false);
-            SafeDropTable(connection, "REG_LOK13", triggers, false);
-        } catch (const std::exception&) {
-            // The clean-up reports nothing.
-        }
-    }
+    conversion.dropOldParameterTables(
+        "select * from RDB$TRIGGERS where (RDB$RELATION_NAME = 'REG_LOK12') or "
+        "(RDB$RELATION_NAME = 'REG_LOK13')",
+        "RDB$TRIGGER_NAME");
     return conversion.result();
 }
 

@@ -1,7 +1,6 @@
 #include "platform/text/Text.h"
 #include "varnex/Convert.h"
 #include "varnex/LookupConversion.h"
-#include "varnex/SafeDropTable.h"
 #include "varnex/State.h"
 
 namespace varnex {
@@ -9,14 +8,6 @@ namespace varnex {
 namespace {
 
 using platform::text::sqlLiteral;
-
-std::string triggerList(platform::db::Query& rows) {
-    std::string list;
-    for (; !rows.eof(); rows.next()) {
-        list.append(platform::text::trimBlanks(rows.text("TRIGGER_NAME"))).append("\r\n");
-    }
-    return list;
-}
 
 std::string ownerIs(const char* column) {
     return std::string("(") + column + " = " + sqlLiteral(userName()) + ")";
@@ -88,39 +79,19 @@ std::int32_t ConvertOracle(platform::db::Connection& connection) {
     SetProcPercent(10.0);
 
     const bool finished = conversion.convertForms([&](const std::string& table) {
-        Cursor& data = conversion.dataCursor();
-        try {
-            auto& rows = data.open("select * from SYS.ALL_TRIGGERS where " + ownerIs("OWNER") +
-                                   " and (TABLE_NAME=" + sqlLiteral(table) + ")");
-            const std::string triggers = triggerList(rows);
-            data.close();
-            const std::string dropped = SafeDropTable(connection, table, triggers, true);
-            if (!dropped.empty()) {
-                appendDropEntry(dropped);
-            }
-            return true;
-        } catch (const std::exception& e) {
-            appendStatementEntry(e.what(), data.text(), 18);
-            return false;
-        }
+        return conversion.dropWithTriggers(table,
+                                           "select * from SYS.ALL_TRIGGERS where " +
+                                               ownerIs("OWNER") +
+                                               " and (TABLE_NAME=" + sqlLiteral(table) + ")",
+                                           "TRIGGER_NAME");
     });
     if (!finished) {
         return conversion.result();
     }
-
-    if (!conversion.keptDataTable()) {
-        try {
-            auto& rows = conversion.dataCursor().open(
-                "select * from SYS.ALL_TRIGGERS where " + ownerIs("OWNER") +
-                " and ((TABLE_NAME='REG_LOK12') or (TABLE_NAME='REG_LOK13'))");
-            const std::string triggers = triggerList(rows);
-            conversion.dataCursor().close();
-            SafeDropTable(connection, "REG_LOK12", triggers, false);
-            SafeDropTable(connection, "REG_LOK13", triggers, false);
-        } catch (const std::exception&) {
-            // The clean-up reports nothing.
-        }
-    }
+    conversion.dropOldParameterTables(
+        "select * from SYS.ALL_TRIGGERS where " + ownerIs("OWNER") +
+            " and ((TABLE_NAME='REG_LOK12') or (TABLE_NAME='REG_LOK13'))",
+        "TRIGGER_NAME");
     return conversion.result();
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/text/Text.h"
 #include "varnex/ProbeFieldType.h"
+#include "varnex/SafeDropTable.h"
 #include "varnex/State.h"
 
 #include <algorithm>
@@ -11,6 +12,16 @@ namespace varnex {
 namespace {
 
 using platform::text::sqlLiteral;
+
+// Trigger names of a trigger list query, each followed by CR LF. The catalogues pad their
+// names with blanks; they are taken without them.
+std::string triggerList(platform::db::Query& rows, const char* column) {
+    std::string list;
+    for (; !rows.eof(); rows.next()) {
+        list.append(platform::text::trimBlanks(rows.text(column))).append("\r\n");
+    }
+    return list;
+}
 
 bool hasTable(const std::vector<std::string>& names, const std::string& table) {
     const std::string wanted = platform::text::trimBlanks(table);
@@ -344,6 +355,37 @@ void LookupConversion::copyValues(const std::string& table) {
         }
     } catch (const std::exception& e) {
         appendStatementEntry(e.what(), data_.text(), tags_.readData);
+    }
+}
+
+bool LookupConversion::dropWithTriggers(const std::string& table, const std::string& triggerQuery,
+                                        const char* triggerColumn) {
+    try {
+        const std::string triggers = triggerList(data_.open(triggerQuery), triggerColumn);
+        data_.close();
+        const std::string dropped = SafeDropTable(connection_, table, triggers, true);
+        if (!dropped.empty()) {
+            appendDropEntry(dropped);
+        }
+        return true;
+    } catch (const std::exception& e) {
+        appendStatementEntry(e.what(), data_.text(), 18);
+        return false;
+    }
+}
+
+void LookupConversion::dropOldParameterTables(const std::string& triggerQuery,
+                                              const char* triggerColumn) {
+    if (keptDataTable_) {
+        return;
+    }
+    try {
+        const std::string triggers = triggerList(data_.open(triggerQuery), triggerColumn);
+        data_.close();
+        SafeDropTable(connection_, "REG_LOK12", triggers, false);
+        SafeDropTable(connection_, "REG_LOK13", triggers, false);
+    } catch (const std::exception&) {
+        // The clean-up reports nothing.
     }
 }
 

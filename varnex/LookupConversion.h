@@ -85,6 +85,17 @@ public:
     // True when some form kept its data table because part of it did not reach the new tables.
     bool keptDataTable() const { return keptDataTable_; }
 
+    // The drop of a converted form's data table in Firebird and Oracle: the trigger names that
+    // triggerQuery gives in triggerColumn, then SafeDropTable with the stop flag set; a text it
+    // returns becomes the drop entry. Any other failure is the statement entry with the data
+    // cursor's text and tag 18, and false (stop).
+    bool dropWithTriggers(const std::string& table, const std::string& triggerQuery,
+                          const char* triggerColumn);
+
+    // Part C in Firebird and Oracle: unless a form kept its data table, REG_LOK12 and REG_LOK13
+    // go with the triggers that triggerQuery lists. Every failure is ignored.
+    void dropOldParameterTables(const std::string& triggerQuery, const char* triggerColumn);
+
 private:
     void findConvertedForms();
     void convertColumns(std::int32_t formId, const std::string& table);
